@@ -29,7 +29,7 @@ install_missing() {
 }
 
 build() {
-    cmake --preset default >/dev/null
+    cmake --preset default -DGOALVANTA_BUILD_WINDOW=ON >/dev/null
     cmake --build --preset default
 }
 
@@ -37,11 +37,7 @@ case "${1:-}" in
 play)
     install_missing
     build
-    exe=build/default/src/window/goalvanta
-    if [ -x "$exe" ]; then
-        exec "$exe" "${@:2}"
-    fi
-    echo "The game core is built and tested; the window is not part of this build yet."
+    exec build/default/src/window/goalvanta "${@:2}"
     ;;
 test)
     install_missing

@@ -11,7 +11,9 @@
 namespace goalvanta {
 
 enum class TMessageIcon { Information, Warning, Error, Question };
-enum class TMessageButtons { Ok, YesNo, YesNoCancel };
+// The button sets a message can offer. OkCancel defaults to Cancel, YesNoCancel to
+// Yes, so that a stray Enter never overwrites a slot.
+enum class TMessageButtons { Ok, OkCancel, YesNoCancel };
 enum class TMessageResult { Ok, Yes, No, Cancel };
 
 // What the main player panel shows, computed by the rules and drawn by the window.

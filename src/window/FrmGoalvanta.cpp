@@ -1,0 +1,639 @@
+#include "window/FrmGoalvanta.h"
+
+#include "components/TvAbout.h"
+#include "components/TvActns.h"
+#include "components/TvListView.h"
+#include "window/GameModels.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QStatusTipEvent>
+#include <QTabWidget>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace goalvanta {
+
+namespace {
+
+constexpr int SlotCount = 10;
+constexpr int PlayersPage = 0;
+constexpr int ShopPage = 1;
+const char* const FileFilter = "*.txt (*.txt)";
+const char* const ProductName = "Goalvanta";
+const char* const ProductVersion = "1.00";
+
+void AddColumn(TTvListColumnInfos& infos, const char* caption, int width, TAlignment alignment) {
+    TTvListColumnInfo& info = infos.Add();
+    info.Caption = caption;
+    info.Width = width;
+    info.Alignment = alignment;
+}
+
+TTvListView* MakeListView(QWidget* parent, TTvListModel* model, const char* name) {
+    auto* view = new TTvListView(parent);
+    view->setObjectName(QString::fromLatin1(name));
+    view->setModel(model);
+    view->setSelectionBehavior(QAbstractItemView::SelectRows);
+    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    view->setContextMenuPolicy(Qt::CustomContextMenu);
+    return view;
+}
+
+QString FromStd(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+} // namespace
+
+TFormGoalvanta::TFormGoalvanta(QString saveFolder, IPrompts* prompts, QWidget* parent)
+    : QMainWindow(parent),
+      FSaveFolder(saveFolder.isEmpty()
+                      ? QDir(QCoreApplication::applicationDirPath()).filePath("savedata") + "/"
+                      : QDir(saveFolder).absolutePath() + "/"),
+      FOwnPrompts(prompts ? nullptr : std::make_unique<TDialogPrompts>(this)),
+      FPrompts(prompts ? prompts : FOwnPrompts.get()), FGame(*this, FStorage) {
+    setObjectName("FormGoalvanta");
+    setWindowTitle(QString::fromLatin1(ProductName));
+    resize(635, 529);
+
+    AddColumn(FTvColumnInfos1.ColumnInfos(), "vs Result", 100, TAlignment::Left);
+    AddColumn(FTvColumnInfos1.ColumnInfos(), "Soccer Point", 100, TAlignment::Right);
+    AddColumn(FTvColumnInfos2.ColumnInfos(), "Item", 180, TAlignment::Left);
+    AddColumn(FTvColumnInfos2.ColumnInfos(), "Price", 100, TAlignment::Right);
+
+    CreateLayout();
+    CreateActions();
+    CreateMenus();
+    UpdateActions();
+}
+
+TFormGoalvanta::~TFormGoalvanta() = default;
+
+QString TFormGoalvanta::SlotFileName(int slot) {
+    return QString::asprintf("%.2dsavedata.sav", slot);
+}
+
+// --- Building the window -----------------------------------------------------------
+
+void TFormGoalvanta::CreateLayout() {
+    FSplitter = new QSplitter(Qt::Horizontal, this);
+    FSplitter->setHandleWidth(6);
+    FSplitter->setChildrenCollapsible(false);
+    setCentralWidget(FSplitter);
+
+    // Left: the main player's values, the weight and the two settings.
+    auto* left = new QWidget(FSplitter);
+    left->setObjectName("Panel2");
+    auto* leftLayout = new QVBoxLayout(left);
+    leftLayout->setContentsMargins(0, 0, 0, 0);
+    FMainPlayerModel = new TMainPlayerModel(this);
+    FMainPlayerModel->SetColumns(
+        {TTvListColumn{TAlignment::Left, false, "Name", -1, 0, 0, 100, 0},
+         TTvListColumn{TAlignment::Right, false, "Value", -1, 0, 0, 180, 1}});
+    FMainPlayer = MakeListView(left, FMainPlayerModel, "BLVMainPlayer");
+    FMainPlayer->setSelectionMode(QAbstractItemView::SingleSelection);
+    FMainPlayer->setFixedHeight(161);
+    FMainPlayer->header()->resizeSection(0, 100);
+    FMainPlayer->header()->resizeSection(1, 180);
+    FMainPlayer->setAccessibleName(tr("Main player"));
+    leftLayout->addWidget(FMainPlayer);
+
+    auto* weightRow = new QHBoxLayout;
+    weightRow->setContentsMargins(8, 4, 8, 0);
+    auto* weightLabel = new QLabel(tr("Weight"), left);
+    weightLabel->setObjectName("LabelWeight");
+    FComboBoxWeight = new QComboBox(left);
+    FComboBoxWeight->setObjectName("ComboBoxWeight");
+    FComboBoxWeight->setMaxVisibleItems(14);
+    FComboBoxWeight->setFixedWidth(217);
+    weightLabel->setBuddy(FComboBoxWeight);
+    weightRow->addWidget(weightLabel);
+    weightRow->addWidget(FComboBoxWeight);
+    weightRow->addStretch();
+    leftLayout->addLayout(weightRow);
+
+    FCheckBoxAutoRest = new QCheckBox(tr("AutoRest"), left);
+    FCheckBoxAutoRest->setObjectName("CheckBoxAutoRest");
+    FCheckBoxSelfJudging = new QCheckBox(tr("SelfJudging"), left);
+    FCheckBoxSelfJudging->setObjectName("CheckBoxSelfJudging");
+    for (QCheckBox* box : {FCheckBoxAutoRest, FCheckBoxSelfJudging}) {
+        auto* row = new QHBoxLayout;
+        row->setContentsMargins(8, 0, 8, 0);
+        row->addWidget(box);
+        leftLayout->addLayout(row);
+    }
+    leftLayout->addStretch();
+
+    // Right: the tabs.
+    FPageControl = new QTabWidget(FSplitter);
+    FPageControl->setObjectName("PageControl1");
+    FRosterModel = new TRosterModel(FGame, this);
+    FPlayers = MakeListView(FPageControl, FRosterModel, "BLVPlayers");
+    FPlayers->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    FPlayers->setUniformRowHeights(true);
+    FPlayers->SetColumnInfos(&FTvColumnInfos1);
+    FPlayers->SortState().SortColumnIndex = TGame::PointsColumn;
+    FPlayers->SortState().SortDown = true;
+    FPlayers->SetHeaderClickable(true);
+    FPlayers->ApplyColumnInfos();
+    FPlayers->setAccessibleName(tr("Opponents"));
+    FPageControl->addTab(FPlayers, tr("Players"));
+
+    FShopModel = new TShopModel(this);
+    FShop = MakeListView(FPageControl, FShopModel, "BLVShop");
+    FShop->setSelectionMode(QAbstractItemView::SingleSelection);
+    FShop->SetColumnInfos(&FTvColumnInfos2);
+    FShop->SortState().SortMarkUse = false; // never sorted: no mark in its header
+    FShop->ApplyColumnInfos();
+    FShop->setAccessibleName(tr("Shop"));
+    FPageControl->addTab(FShop, tr("Shop"));
+
+    FMemo = new QPlainTextEdit(FPageControl);
+    FMemo->setObjectName("Memo1");
+    FMemo->setReadOnly(true);
+    FMemo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    FMemo->setPlainText(tr("Sponsor List\n\n1st-rate Corp.\n5000 Wins\n\n2nd-rate Corp.\n1000 "
+                           "Wins\n\n3rd-rate Corp.\n100 Wins\n\n4th-rate Corp.\n50 Wins\n\n5th-"
+                           "rate Corp.\n10 Wins"));
+    FPageControl->addTab(FMemo, tr("Info"));
+
+    FSplitter->addWidget(left);
+    FSplitter->addWidget(FPageControl);
+    FSplitter->setStretchFactor(1, 1);
+    FSplitter->setSizes({313, 635 - 313 - 6});
+
+    // The status bar: counts, position, and an empty third panel.
+    const int widths[] = {200, 150, 100};
+    for (std::size_t i = 0; i < FStatusPanels.size(); ++i) {
+        FStatusPanels[i] = new QLabel(this);
+        FStatusPanels[i]->setObjectName(QString("StatusPanel%1").arg(i));
+        FStatusPanels[i]->setFixedWidth(widths[i]);
+        statusBar()->addWidget(FStatusPanels[i]);
+    }
+    statusBar()->setSizeGripEnabled(true);
+    setMinimumSize(520, 360);
+
+    // Events of the views and controls that run commands.
+    FPlayers->installEventFilter(this);
+    FPlayers->viewport()->installEventFilter(this);
+    FShop->installEventFilter(this);
+    FShop->viewport()->installEventFilter(this);
+    connect(FPlayers, &TTvListView::columnClicked, this, &TFormGoalvanta::BLVPlayersColumnClick);
+    connect(FPlayers->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this] { Run(TCommand::SetStatusBarText); });
+    connect(FPageControl, &QTabWidget::currentChanged, this, [this](int page) {
+        if (page == ShopPage)
+            Run(TCommand::SetShopProducts);
+    });
+    connect(FComboBoxWeight, &QComboBox::activated, this, [this](int index) {
+        FGame.ChooseWeight(FComboBoxWeight->itemText(index).toStdString());
+    });
+    // Every change of a box's state writes its bit, also when a refresh changes it.
+    connect(FCheckBoxAutoRest, &QCheckBox::toggled, this,
+            [this](bool on) { FGame.SwitchSetting(SettingAutoRest, on); });
+    connect(FCheckBoxSelfJudging, &QCheckBox::toggled, this,
+            [this](bool on) { FGame.SwitchSetting(SettingSelfJudging, on); });
+}
+
+void TFormGoalvanta::CreateActions() {
+    const auto command = [this](const QString& caption, TCommand cmd) {
+        auto* action = new QAction(caption, this);
+        connect(action, &QAction::triggered, this, [this, cmd] { Run(cmd); });
+        return action;
+    };
+    FActGame = command(tr("Game"), TCommand::Game);
+    FActRest = command(tr("Rest 50 $"), TCommand::Rest);
+    FActBuy = command(tr("Buy"), TCommand::Buy);
+    FActSelectThePoorest = command(tr("Select the poorest"), TCommand::SelectThePoorest);
+    FActSelectTheNextUnknown =
+        command(tr("Select the next unknown"), TCommand::SelectTheNextUnknown);
+
+    // File commands: reached by their keys only.
+    const auto file = [this](const QKeySequence& key, void (TFormGoalvanta::*handler)()) {
+        auto* action = new QAction(this);
+        action->setShortcut(key);
+        action->setShortcutContext(Qt::WindowShortcut);
+        connect(action, &QAction::triggered, this, handler);
+        addAction(action);
+    };
+    file(QKeySequence(Qt::CTRL | Qt::Key_N), &TFormGoalvanta::FileNewActExecute);
+    file(QKeySequence(Qt::CTRL | Qt::Key_O), &TFormGoalvanta::FileOpenActExecute);
+    file(QKeySequence(Qt::CTRL | Qt::Key_S), &TFormGoalvanta::FileSaveActExecute);
+}
+
+void TFormGoalvanta::CreateMenus() {
+    QMenu* game = menuBar()->addMenu(tr("Game"));
+    connect(game->addAction(tr("New")), &QAction::triggered, this, [this] {
+        FGame.NewGame();
+        UpdateActions();
+    });
+    game->addSeparator();
+    connect(game->addAction(tr("Exit")), &QAction::triggered, this, &QWidget::close);
+
+    const auto slotMenu = [this](const QString& title, void (TFormGoalvanta::*open)(),
+                                 void (TFormGoalvanta::*click)(int)) {
+        QMenu* menu = menuBar()->addMenu(title);
+        for (int slot = 0; slot < SlotCount; ++slot) {
+            QAction* item = menu->addAction(tr("<empty>"));
+            item->setData(slot);
+            connect(item, &QAction::triggered, this, [this, click, slot] { (this->*click)(slot); });
+        }
+        menu->addSeparator(); // dropped by the menu: nothing follows it
+        connect(menu, &QMenu::aboutToShow, this, open);
+        return menu;
+    };
+    FLoadMenu =
+        slotMenu(tr("Load"), &TFormGoalvanta::ActMILoadExecute, &TFormGoalvanta::LoadData1Click);
+    FSaveMenu =
+        slotMenu(tr("Save"), &TFormGoalvanta::ActMISaveExecute, &TFormGoalvanta::SaveData1Click);
+
+    QMenu* help = menuBar()->addMenu(tr("Help"));
+    FHelpAction = new TTvViewHelpHtmlAction(this);
+    FHelpAction->setText(tr("Help"));
+    FHelpAction->setStatusTip(tr("Open html of help"));
+    FHelpAction->setShortcut(QKeySequence(Qt::Key_F1));
+    FHelpAction->SetFileName(
+        TTvViewHelpHtmlAction::HelpFileNameFor(QCoreApplication::applicationFilePath()));
+    help->addAction(FHelpAction);
+    addAction(FHelpAction); // F1 anywhere in the window
+    help->addSeparator();
+    auto* folder = new TTvOpenAppFolderAction(this);
+    folder->setText(tr("OpenAppFolder"));
+    folder->setStatusTip(tr("Open application folder"));
+    help->addAction(folder);
+    help->addSeparator();
+    connect(help->addAction(tr("About")), &QAction::triggered, this, &TFormGoalvanta::About2Click);
+
+    FPlayersMenu = new QMenu(this);
+    FPlayersMenu->addAction(FActGame);
+    FPlayersMenu->addSeparator();
+    FPlayersMenu->addAction(FActRest);
+    FPlayersMenu->addSeparator();
+    FPlayersMenu->addAction(FActSelectThePoorest);
+    FPlayersMenu->addAction(FActSelectTheNextUnknown);
+    FShopMenu = new QMenu(this);
+    FShopMenu->addAction(FActBuy);
+    const auto popup = [this](TTvListView* view, QMenu* menu) {
+        connect(view, &QWidget::customContextMenuRequested, this, [this, view, menu](QPoint at) {
+            UpdateActions();
+            menu->popup(view->viewport()->mapToGlobal(at));
+        });
+    };
+    popup(FPlayers, FPlayersMenu);
+    popup(FShop, FShopMenu);
+}
+
+// --- Start-up --------------------------------------------------------------------------
+
+bool TFormGoalvanta::event(QEvent* event) {
+    switch (event->type()) {
+    case QEvent::WindowActivate:
+        FormActivate();
+        break;
+    case QEvent::Show:
+        // A desktop may show the window without activating it (focus stealing
+        // prevention, no window manager): the game starts all the same, once the
+        // window is on screen.
+        if (!FGame.Flags().Activated)
+            QTimer::singleShot(0, this, &TFormGoalvanta::FormActivate);
+        break;
+    case QEvent::StatusTip:
+        // Menu hints go to the first panel; a command without a hint empties it.
+        FStatusPanels[0]->setText(static_cast<QStatusTipEvent*>(event)->tip());
+        return true;
+    default:
+        break;
+    }
+    return QMainWindow::event(event);
+}
+
+void TFormGoalvanta::FormActivate() {
+    if (FGame.Flags().Activated)
+        return;
+    FMainPlayerModel->CreateRows();
+    FGame.NewGame();
+    UpdateActions();
+    OpenPath(QCoreApplication::arguments().value(1));
+    FPlayers->setFocus();
+    FGame.Flags().Activated = true;
+}
+
+void TFormGoalvanta::OpenPath(const QString& path) {
+    if (!path.isEmpty() && QFileInfo(path).isFile())
+        LoadGameFile(path);
+}
+
+// --- Commands ---------------------------------------------------------------------------
+
+void TFormGoalvanta::Run(TCommand command) {
+    FGame.Execute(command);
+    UpdateActions();
+}
+
+void TFormGoalvanta::UpdateActions() {
+    FActGame->setEnabled(FGame.IsEnabled(TCommand::Game));
+    FActRest->setEnabled(FGame.IsEnabled(TCommand::Rest));
+    FActBuy->setEnabled(FGame.IsEnabled(TCommand::Buy));
+}
+
+void TFormGoalvanta::BLVPlayersColumnClick(int position) {
+    TPlayerList* roster = FGame.Roster();
+    if (roster == nullptr)
+        return;
+    BeginWaitCursor();
+    BeginRosterUpdate();
+    const std::int32_t focusedRow = FocusedRow();
+    const TPlayer* focused = focusedRow >= 0 ? &roster->Items(focusedRow) : nullptr;
+    FPlayers->ToggleSortColumn(position);
+    const TTvSortState& sort = FPlayers->SortState();
+    if (sort.SortColumnIndex == 0)
+        roster->SortByResult(sort.SortDown);
+    else if (sort.SortColumnIndex == 1)
+        roster->SortByPoints(sort.SortDown);
+    if (focused != nullptr) {
+        // The opponent keeps the focus at its new row; other rows keep their marks.
+        const QModelIndex row = FRosterModel->index(roster->IndexOf(focused), 0);
+        FPlayers->selectionModel()->setCurrentIndex(row, QItemSelectionModel::Select |
+                                                             QItemSelectionModel::Rows);
+        FPlayers->scrollTo(row, QAbstractItemView::EnsureVisible);
+    }
+    RefreshVisibleItems();
+    for (QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease}) {
+        QKeyEvent key(type, Qt::Key_Left, Qt::NoModifier);
+        QCoreApplication::sendEvent(FPlayers, &key);
+    }
+    EndRosterUpdate();
+    EndWaitCursor();
+}
+
+bool TFormGoalvanta::eventFilter(QObject* watched, QEvent* event) {
+    const bool players = watched == FPlayers || watched == FPlayers->viewport();
+    const bool shop = watched == FShop || watched == FShop->viewport();
+    switch (event->type()) {
+    case QEvent::KeyPress: {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+        if (players) {
+            const bool rest = key->key() == Qt::Key_Space || key->key() == Qt::Key_Backspace ||
+                              (key->key() == Qt::Key_0 && key->modifiers() & Qt::KeypadModifier) ||
+                              (key->key() == Qt::Key_Left && key->modifiers() & Qt::AltModifier);
+            if (enter)
+                Run(TCommand::Game);
+            else if (rest)
+                Run(TCommand::Rest);
+        } else if (shop && enter) {
+            Run(TCommand::Buy);
+        }
+        break; // the view still handles the key its usual way
+    }
+    case QEvent::KeyRelease:
+        if (players)
+            Run(TCommand::SetStatusBarText);
+        break;
+    case QEvent::MouseButtonPress:
+        if (players)
+            Run(TCommand::SetStatusBarText);
+        break;
+    case QEvent::MouseButtonDblClick:
+        if (players) {
+            Run(TCommand::Game);
+        } else if (shop) {
+            // The row under the pointer is the offer meant, focused or not yet.
+            const QPoint at = static_cast<QMouseEvent*>(event)->position().toPoint();
+            if (const QModelIndex row = FShop->indexAt(at); row.isValid())
+                FShop->setCurrentIndex(row);
+            Run(TCommand::Buy);
+        }
+        break;
+    default:
+        break;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+// --- Save slots and file commands -------------------------------------------------------
+
+void TFormGoalvanta::SetSlotCaptions(QMenu* menu, bool disableEmpty) {
+    for (QAction* item : menu->actions()) {
+        if (item->isSeparator())
+            continue;
+        const QString name = SlotFileName(item->data().toInt());
+        const bool exists = QFileInfo(FSaveFolder + name).isFile();
+        item->setText(exists ? name : tr("<empty>"));
+        item->setEnabled(exists || !disableEmpty);
+    }
+}
+
+void TFormGoalvanta::ActMILoadExecute() {
+    SetSlotCaptions(FLoadMenu, true);
+}
+
+void TFormGoalvanta::ActMISaveExecute() {
+    SetSlotCaptions(FSaveMenu, false);
+}
+
+void TFormGoalvanta::LoadData1Click(int slot) {
+    const QString path = FSaveFolder + SlotFileName(slot);
+    if (QFileInfo(path).isFile())
+        LoadGameFile(path);
+}
+
+void TFormGoalvanta::SaveData1Click(int slot) {
+    // A folder that cannot be made is not reported here: the save then says so.
+    QDir().mkpath(FSaveFolder);
+    const QString path = FSaveFolder + SlotFileName(slot);
+    if (QFileInfo::exists(path) &&
+        FPrompts->Message(tr("Rewrite save file?"), tr("Confirmation"), TMessageIcon::Information,
+                          TMessageButtons::OkCancel) != TMessageResult::Ok)
+        return;
+    SaveGameFile(path);
+}
+
+bool TFormGoalvanta::AskToSaveChanges() {
+    if (!FGame.Flags().Modified)
+        return true;
+    switch (FPrompts->Message(tr("It is changed. Save file?"), tr("Confirmation"),
+                              TMessageIcon::Question, TMessageButtons::YesNoCancel)) {
+    case TMessageResult::Yes:
+        return SaveWithDialog();
+    case TMessageResult::No:
+        return true;
+    default:
+        return false;
+    }
+}
+
+void TFormGoalvanta::FileNewActExecute() {
+    if (!AskToSaveChanges())
+        return;
+    FGame.NewGame();
+    UpdateActions();
+}
+
+void TFormGoalvanta::FileOpenActExecute() {
+    if (AskToSaveChanges())
+        OpenWithDialog();
+}
+
+void TFormGoalvanta::FileSaveActExecute() {
+    if (FGame.Flags().FreshGame)
+        SaveWithDialog();
+    else
+        SaveGameFile(FCurrentFileName);
+}
+
+void TFormGoalvanta::FileSaveAsActExecute() {
+    SaveWithDialog();
+}
+
+bool TFormGoalvanta::OpenWithDialog() {
+    const auto path =
+        FPrompts->OpenFileName(FSaveFolder, FCurrentFileName, QString::fromLatin1(FileFilter));
+    return path && LoadGameFile(*path);
+}
+
+bool TFormGoalvanta::SaveWithDialog() {
+    const auto path =
+        FPrompts->SaveFileName(FSaveFolder, FCurrentFileName, QString::fromLatin1(FileFilter));
+    return path && SaveGameFile(*path);
+}
+
+bool TFormGoalvanta::SaveGameFile(const QString& path) {
+    return FGame.SaveGameFile(path.toStdString());
+}
+
+bool TFormGoalvanta::LoadGameFile(const QString& path) {
+    const bool loaded = FGame.LoadGameFile(path.toStdString());
+    UpdateActions();
+    return loaded;
+}
+
+void TFormGoalvanta::About2Click() {
+    TTvAboutBox box(this);
+    box.SetProgramIcon(QApplication::windowIcon());
+    box.SetCaption(tr("%1 About").arg(QString::fromLatin1(ProductName)));
+    box.SetCopyright(tr("Copyright (C) 2026 The Goalvanta developers"));
+    box.SetProductLine(QString::fromLatin1(ProductName), QString::fromLatin1(ProductVersion));
+    box.SetLinkHints({}, {});
+    box.exec();
+}
+
+// --- The game's screen ------------------------------------------------------------------
+
+void TFormGoalvanta::GetSelectedIndices(TIntegerList& rows) {
+    FPlayers->GetSelectedIndices(rows);
+}
+
+std::int32_t TFormGoalvanta::FocusedRow() {
+    const QModelIndex current = FPlayers->selectionModel()->currentIndex();
+    return current.isValid() ? current.row() : -1;
+}
+
+void TFormGoalvanta::BeginRosterUpdate() {
+    if (FRosterUpdateDepth++ == 0)
+        FPlayers->setUpdatesEnabled(false);
+}
+
+void TFormGoalvanta::EndRosterUpdate() {
+    if (--FRosterUpdateDepth == 0)
+        FPlayers->setUpdatesEnabled(true);
+}
+
+void TFormGoalvanta::RefreshVisibleItems() {
+    FPlayers->RefreshVisibleItems();
+}
+
+void TFormGoalvanta::ResetRosterView(std::int32_t rowCount, int sortColumn, bool sortDown,
+                                     std::int32_t row) {
+    TTvSortState& sort = FPlayers->SortState();
+    sort.SortColumnIndex = sortColumn;
+    sort.SortDown = sortDown;
+    FPlayers->ApplyColumnInfos();
+    FRosterModel->SetRowCount(rowCount);
+    FPlayers->clearSelection();
+    const QModelIndex index = FRosterModel->index(row, 0);
+    FPlayers->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect |
+                                                           QItemSelectionModel::Rows);
+    FPlayers->scrollTo(index, QAbstractItemView::EnsureVisible);
+}
+
+void TFormGoalvanta::ShowFoundRow(std::int32_t row) {
+    const QModelIndex index = FRosterModel->index(row, 0);
+    FPlayers->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect |
+                                                           QItemSelectionModel::Rows);
+    FPlayers->scrollTo(index, QAbstractItemView::EnsureVisible);
+    // The view handles a plain Left as if typed; its release refreshes the status bar.
+    for (QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease}) {
+        QKeyEvent key(type, Qt::Key_Left, Qt::NoModifier);
+        QCoreApplication::sendEvent(FPlayers, &key);
+    }
+}
+
+void TFormGoalvanta::ShowMainPlayerState(const TMainPlayerView& view) {
+    FMainPlayerModel->SetRows(view.Rows);
+    FCheckBoxAutoRest->setChecked(view.AutoRestChecked);
+    FCheckBoxAutoRest->setEnabled(view.AutoRestEnabled);
+    FCheckBoxSelfJudging->setChecked(view.SelfJudgingChecked);
+    FCheckBoxSelfJudging->setEnabled(view.SelfJudgingEnabled);
+    // Filling the box is not a choice of the user: no change event.
+    const QSignalBlocker quiet(FComboBoxWeight);
+    FComboBoxWeight->clear();
+    for (const std::string& name : view.WeightNames)
+        FComboBoxWeight->addItem(FromStd(name));
+    FComboBoxWeight->setCurrentIndex(view.SelectedWeight);
+}
+
+void TFormGoalvanta::ShowStatusBar(const std::string& counts, const std::string& position) {
+    FStatusPanels[0]->setText(FromStd(counts));
+    FStatusPanels[1]->setText(FromStd(position));
+}
+
+void TFormGoalvanta::ShowShopProducts(const std::vector<TShopProduct>& products) {
+    FShopModel->SetProducts(products);
+}
+
+std::optional<std::string> TFormGoalvanta::FocusedShopItem() {
+    const QModelIndex current = FShop->selectionModel()->currentIndex();
+    if (!current.isValid() || current.row() >= static_cast<int>(FShopModel->Products().size()))
+        return std::nullopt;
+    return FShopModel->Products()[static_cast<std::size_t>(current.row())].Item;
+}
+
+void TFormGoalvanta::ShowPlayersPage() {
+    FPageControl->setCurrentIndex(PlayersPage);
+}
+
+void TFormGoalvanta::SetCurrentFileName(const std::string& path) {
+    FCurrentFileName = FromStd(path);
+}
+
+TMessageResult TFormGoalvanta::ShowMessage(const std::string& text, const std::string& caption,
+                                           TMessageIcon icon, TMessageButtons buttons) {
+    QString body = FromStd(text);
+    body.replace("\r\n", "\n");
+    return FPrompts->Message(body, FromStd(caption), icon, buttons);
+}
+
+void TFormGoalvanta::BeginWaitCursor() {
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+}
+
+void TFormGoalvanta::EndWaitCursor() {
+    QGuiApplication::restoreOverrideCursor();
+}
+
+} // namespace goalvanta

@@ -1,0 +1,160 @@
+#pragma once
+
+#include "components/ColumnInfos.h"
+#include "rules/Game.h"
+#include "window/Prompts.h"
+#include "window/QtSaveStorage.h"
+
+#include <QMainWindow>
+#include <array>
+#include <memory>
+
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QMenu;
+class QPlainTextEdit;
+class QSplitter;
+class QTabWidget;
+
+namespace goalvanta {
+
+class TMainPlayerModel;
+class TRosterModel;
+class TShopModel;
+class TTvListView;
+class TTvViewHelpHtmlAction;
+
+// The game's one window. It owns the game and turns menus, keys, clicks and tab
+// changes into the game's commands; as the game's screen it draws what the
+// commands hand it. Every question goes through the prompts, so tests answer them.
+class TFormGoalvanta final : public QMainWindow, public IGameScreen {
+    Q_OBJECT
+public:
+    // `saveFolder` is where the ten slots live; empty for "savedata" beside the
+    // executable. `prompts` answers the questions; null for real dialogs.
+    explicit TFormGoalvanta(QString saveFolder = {}, IPrompts* prompts = nullptr,
+                            QWidget* parent = nullptr);
+    ~TFormGoalvanta() override;
+
+    TGame& Game() { return FGame; }
+    const QString& SaveFolder() const { return FSaveFolder; }
+    static QString SlotFileName(int slot);
+
+    // The first activation's work, done once: the panel rows, a new game, then the
+    // first command-line argument opened as a handed-over path.
+    void FormActivate();
+    // Loads `path` when it names a file; a folder, a missing path or an empty one
+    // changes nothing.
+    void OpenPath(const QString& path);
+
+    // Commands as the menus, keys and shortcuts run them.
+    void ActMILoadExecute();
+    void ActMISaveExecute();
+    void LoadData1Click(int slot);
+    void SaveData1Click(int slot);
+    void FileNewActExecute();
+    void FileOpenActExecute();
+    void FileSaveActExecute();
+    void FileSaveAsActExecute();
+    void About2Click();
+    // Runs a game command if it is enabled, then brings the enabled states up to date.
+    void Run(TCommand command);
+    void UpdateActions();
+
+    // Widgets and actions, for tests and for the window's own wiring.
+    TTvListView* BLVPlayers() const { return FPlayers; }
+    TTvListView* BLVShop() const { return FShop; }
+    TTvListView* BLVMainPlayer() const { return FMainPlayer; }
+    TMainPlayerModel* MainPlayerModel() const { return FMainPlayerModel; }
+    QComboBox* ComboBoxWeight() const { return FComboBoxWeight; }
+    QCheckBox* CheckBoxAutoRest() const { return FCheckBoxAutoRest; }
+    QCheckBox* CheckBoxSelfJudging() const { return FCheckBoxSelfJudging; }
+    QTabWidget* PageControl1() const { return FPageControl; }
+    QPlainTextEdit* Memo1() const { return FMemo; }
+    QLabel* StatusPanel(int i) const { return FStatusPanels.at(static_cast<std::size_t>(i)); }
+    QMenu* LoadMenu() const { return FLoadMenu; }
+    QMenu* SaveMenu() const { return FSaveMenu; }
+    QMenu* PlayersMenu() const { return FPlayersMenu; }
+    QMenu* ShopMenu() const { return FShopMenu; }
+    QAction* ActGame() const { return FActGame; }
+    QAction* ActRest() const { return FActRest; }
+    QAction* ActBuy() const { return FActBuy; }
+    QAction* ActSelectThePoorest() const { return FActSelectThePoorest; }
+    QAction* ActSelectTheNextUnknown() const { return FActSelectTheNextUnknown; }
+    const QString& CurrentFileName() const { return FCurrentFileName; }
+
+    // IGameScreen
+    void GetSelectedIndices(TIntegerList& rows) override;
+    std::int32_t FocusedRow() override;
+    void BeginRosterUpdate() override;
+    void EndRosterUpdate() override;
+    void RefreshVisibleItems() override;
+    void ResetRosterView(std::int32_t rowCount, int sortColumn, bool sortDown,
+                         std::int32_t row) override;
+    void ShowFoundRow(std::int32_t row) override;
+    void ShowMainPlayerState(const TMainPlayerView& view) override;
+    void ShowStatusBar(const std::string& counts, const std::string& position) override;
+    void ShowShopProducts(const std::vector<TShopProduct>& products) override;
+    std::optional<std::string> FocusedShopItem() override;
+    void ShowPlayersPage() override;
+    void SetCurrentFileName(const std::string& path) override;
+    TMessageResult ShowMessage(const std::string& text, const std::string& caption,
+                               TMessageIcon icon, TMessageButtons buttons) override;
+    void BeginWaitCursor() override;
+    void EndWaitCursor() override;
+
+protected:
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void CreateLayout();
+    void CreateActions();
+    void CreateMenus();
+    void BLVPlayersColumnClick(int position);
+    bool AskToSaveChanges();
+    bool OpenWithDialog();
+    bool SaveWithDialog();
+    bool SaveGameFile(const QString& path);
+    bool LoadGameFile(const QString& path);
+    void SetSlotCaptions(QMenu* menu, bool disableEmpty);
+
+    QString FSaveFolder;
+    std::unique_ptr<IPrompts> FOwnPrompts;
+    IPrompts* FPrompts;
+    TQtSaveStorage FStorage;
+    TGame FGame;
+    QString FCurrentFileName;
+    int FRosterUpdateDepth = 0;
+
+    TTvColumnInfos FTvColumnInfos1; // roster columns
+    TTvColumnInfos FTvColumnInfos2; // shop columns
+    TRosterModel* FRosterModel = nullptr;
+    TShopModel* FShopModel = nullptr;
+    TMainPlayerModel* FMainPlayerModel = nullptr;
+    TTvListView* FPlayers = nullptr;
+    TTvListView* FShop = nullptr;
+    TTvListView* FMainPlayer = nullptr;
+    QComboBox* FComboBoxWeight = nullptr;
+    QCheckBox* FCheckBoxAutoRest = nullptr;
+    QCheckBox* FCheckBoxSelfJudging = nullptr;
+    QTabWidget* FPageControl = nullptr;
+    QSplitter* FSplitter = nullptr;
+    QPlainTextEdit* FMemo = nullptr;
+    std::array<QLabel*, 3> FStatusPanels{};
+
+    QAction* FActGame = nullptr;
+    QAction* FActRest = nullptr;
+    QAction* FActBuy = nullptr;
+    QAction* FActSelectThePoorest = nullptr;
+    QAction* FActSelectTheNextUnknown = nullptr;
+    TTvViewHelpHtmlAction* FHelpAction = nullptr;
+    QMenu* FLoadMenu = nullptr;
+    QMenu* FSaveMenu = nullptr;
+    QMenu* FPlayersMenu = nullptr;
+    QMenu* FShopMenu = nullptr;
+};
+
+} // namespace goalvanta

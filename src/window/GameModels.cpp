@@ -1,0 +1,113 @@
+#include "window/GameModels.h"
+
+#include "game/GameTables.h"
+#include "game/NumberFormat.h"
+#include "window/ResultIcons.h"
+
+namespace goalvanta {
+
+namespace {
+// Which description a column was built from: its content does not depend on where
+// the column stands.
+constexpr int FirstColumnTag = 0;
+} // namespace
+
+void TRosterModel::SetRowCount(int rows) {
+    beginResetModel();
+    FRows = rows;
+    endResetModel();
+}
+
+int TRosterModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : FRows;
+}
+
+QVariant TRosterModel::data(const QModelIndex& index, int role) const {
+    const TPlayerList* roster = FGame.Roster();
+    if (!index.isValid() || roster == nullptr || index.row() >= roster->Count() ||
+        index.column() >= static_cast<int>(Columns().size()))
+        return {};
+    const TPlayer& opponent = roster->Items(index.row());
+    const int tag = Columns()[static_cast<std::size_t>(index.column())].Tag;
+    switch (role) {
+    case Qt::DisplayRole:
+        if (tag == FirstColumnTag)
+            return QString::fromStdString(GameTables().ResultNames.at(opponent.FResult));
+        return opponent.FUnknown ? tr("unknown")
+                                 : QString::fromStdString(FormatNumber(opponent.FSoccerPoint));
+    case Qt::DecorationRole:
+        if (index.column() == 0 && opponent.FResult < ResultIcons().size())
+            return ResultIcons()[opponent.FResult];
+        return {};
+    case Qt::TextAlignmentRole:
+        return ColumnAlignment(index.column());
+    default:
+        return {};
+    }
+}
+
+void TShopModel::SetProducts(const std::vector<TShopProduct>& products) {
+    beginResetModel();
+    FProducts = products;
+    endResetModel();
+}
+
+int TShopModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(FProducts.size());
+}
+
+QVariant TShopModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || index.row() >= rowCount() ||
+        index.column() >= static_cast<int>(Columns().size()))
+        return {};
+    const TShopProduct& product = FProducts[static_cast<std::size_t>(index.row())];
+    if (role == Qt::DisplayRole)
+        return QString::fromStdString(Columns()[static_cast<std::size_t>(index.column())].Tag ==
+                                              FirstColumnTag
+                                          ? product.Item
+                                          : product.Price);
+    if (role == Qt::TextAlignmentRole)
+        return ColumnAlignment(index.column());
+    return {};
+}
+
+void TMainPlayerModel::CreateRows() {
+    if (!FRows.empty())
+        return;
+    beginInsertRows({}, 0, 5);
+    for (const char* name : {"Soccer Point", "Wins", "MaxWins", "Money", "Shoes", "Sponsor"})
+        FRows.push_back({name, {}});
+    endInsertRows();
+}
+
+void TMainPlayerModel::SetRows(const std::array<TMainPlayerView::TRow, 6>& rows) {
+    if (FRows.size() != rows.size())
+        return; // the rows come with the window's first activation
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        FRows[i].Value = rows[i].Value;
+    emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1), {Qt::DisplayRole});
+}
+
+QString TMainPlayerModel::Value(int row) const {
+    return row >= 0 && row < rowCount()
+               ? QString::fromStdString(FRows[static_cast<std::size_t>(row)].Value)
+               : QString();
+}
+
+int TMainPlayerModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(FRows.size());
+}
+
+QVariant TMainPlayerModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || index.row() >= rowCount() ||
+        index.column() >= static_cast<int>(Columns().size()))
+        return {};
+    const TMainPlayerView::TRow& row = FRows[static_cast<std::size_t>(index.row())];
+    if (role == Qt::DisplayRole)
+        return QString::fromStdString(index.column() == 0 ? row.Name : row.Value);
+    if (role == Qt::TextAlignmentRole)
+        return ColumnAlignment(index.column());
+    return {};
+}
+
+} // namespace goalvanta

@@ -1,0 +1,9 @@
+# The column layout needs no window; the view runs on the offscreen platform.
+add_executable(column_infos_tests ${CMAKE_CURRENT_LIST_DIR}/ColumnInfosTest.cpp)
+target_link_libraries(column_infos_tests PRIVATE goalvanta_components GTest::gtest_main)
+gtest_discover_tests(column_infos_tests DISCOVERY_TIMEOUT 60)
+
+add_executable(tv_list_view_tests ${CMAKE_CURRENT_LIST_DIR}/TvListViewTest.cpp)
+target_link_libraries(tv_list_view_tests PRIVATE goalvanta_components Qt6::Test)
+add_test(NAME TvListView COMMAND tv_list_view_tests)
+set_tests_properties(TvListView PROPERTIES ENVIRONMENT QT_QPA_PLATFORM=offscreen)
