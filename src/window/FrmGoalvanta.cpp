@@ -3,6 +3,7 @@
 #include "components/TvAbout.h"
 #include "components/TvActns.h"
 #include "components/TvListView.h"
+#include "instance/SingleInstance.h"
 #include "window/GameModels.h"
 
 #include <QAction>
@@ -327,14 +328,38 @@ void TFormGoalvanta::FormActivate() {
     FMainPlayerModel->CreateRows();
     FGame.NewGame();
     UpdateActions();
-    OpenPath(QCoreApplication::arguments().value(1));
+    SendTextByCopyData(QCoreApplication::arguments().value(1), THandOverRecord::OpenPathCode);
     FPlayers->setFocus();
     FGame.Flags().Activated = true;
+    emit FirstActivationDone();
 }
 
-void TFormGoalvanta::OpenPath(const QString& path) {
-    if (!path.isEmpty() && QFileInfo(path).isFile())
-        LoadGameFile(path);
+bool TFormGoalvanta::OpenPath(const QString& path) {
+    return !path.isEmpty() && QFileInfo(path).isFile() && LoadGameFile(path);
+}
+
+bool TFormGoalvanta::WMCopyData(const THandOverRecord& record) {
+    if (record.Code != THandOverRecord::OpenPathCode)
+        return false;
+    const QString path = QString::fromStdString(record.Text);
+    const bool loaded = OpenPath(path);
+    qCInfo(lcInstance) << "hand-over of" << path << (loaded ? "loaded" : "changed nothing");
+    return loaded;
+}
+
+bool TFormGoalvanta::SendTextByCopyData(const QString& text, std::uint32_t code) {
+    // A relative path means the folder the program was started in.
+    const QString path = text.isEmpty() ? text : QFileInfo(text).absoluteFilePath();
+    const auto record = ParseHandOverRecord(ComposeHandOverRecord({code, path.toStdString()}));
+    return record && WMCopyData(*record);
+}
+
+void TFormGoalvanta::BringToFront() {
+    if (isMinimized())
+        showNormal();
+    show();
+    raise();
+    activateWindow();
 }
 
 // --- Commands ---------------------------------------------------------------------------

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "components/ColumnInfos.h"
+#include "instance/HandOverRecord.h"
 #include "rules/Game.h"
 #include "window/Prompts.h"
 #include "window/QtSaveStorage.h"
@@ -43,11 +44,19 @@ public:
     static QString SlotFileName(int slot);
 
     // The first activation's work, done once: the panel rows, a new game, then the
-    // first command-line argument opened as a handed-over path.
+    // first command-line argument handed to the window itself.
     void FormActivate();
-    // Loads `path` when it names a file; a folder, a missing path or an empty one
-    // changes nothing.
-    void OpenPath(const QString& path);
+    // Loads `path` when it names a file (true when it loaded); a folder, a missing
+    // path or an empty one changes nothing.
+    bool OpenPath(const QString& path);
+    // Every hand-over ends here, from a second start or from the window itself: a
+    // record with the open-path code goes to OpenPath; any other code changes
+    // nothing. Returns whether a game was loaded.
+    bool WMCopyData(const THandOverRecord& record);
+    // Hands `text` to this window through the same record a second start sends.
+    bool SendTextByCopyData(const QString& text, std::uint32_t code);
+    // A second start asked for the running game: show it in front.
+    void BringToFront();
 
     // Commands as the menus, keys and shortcuts run them.
     void ActMILoadExecute();
@@ -104,6 +113,10 @@ public:
                                TMessageIcon icon, TMessageButtons buttons) override;
     void BeginWaitCursor() override;
     void EndWaitCursor() override;
+
+signals:
+    // The game is in place: hand-overs from other starts can be taken now.
+    void FirstActivationDone();
 
 protected:
     bool event(QEvent* event) override;
