@@ -3,6 +3,7 @@
 #include "components/TvAbout.h"
 #include "components/TvActns.h"
 #include "components/TvListView.h"
+#include "game/GameTables.h"
 #include "instance/SingleInstance.h"
 #include "window/GameModels.h"
 
@@ -22,6 +23,7 @@
 #include <QSplitter>
 #include <QStatusBar>
 #include <QStatusTipEvent>
+#include <QStyle>
 #include <QTabWidget>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -58,6 +60,19 @@ QString FromStd(const std::string& text) {
     return QString::fromStdString(text);
 }
 
+// The widest of the texts in `view`'s font, with room for the cell's margins.
+int TextWidth(const QWidget& view, std::initializer_list<const TStringTable*> tables,
+              std::initializer_list<const char*> more = {}) {
+    const QFontMetrics metrics = view.fontMetrics();
+    int widest = 0;
+    for (const TStringTable* table : tables)
+        for (const std::string& text : *table)
+            widest = std::max(widest, metrics.horizontalAdvance(FromStd(text)));
+    for (const char* text : more)
+        widest = std::max(widest, metrics.horizontalAdvance(QString::fromLatin1(text)));
+    return widest + 2 * view.style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, &view) + 8;
+}
+
 } // namespace
 
 TFormGoalvanta::TFormGoalvanta(QString saveFolder, IPrompts* prompts, QWidget* parent)
@@ -69,7 +84,6 @@ TFormGoalvanta::TFormGoalvanta(QString saveFolder, IPrompts* prompts, QWidget* p
       FPrompts(prompts ? prompts : FOwnPrompts.get()), FGame(*this, FStorage) {
     setObjectName("FormGoalvanta");
     setWindowTitle(QString::fromLatin1(ProductName));
-    resize(635, 529);
 
     AddColumn(FTvColumnInfos1.ColumnInfos(), "vs Result", 100, TAlignment::Left);
     AddColumn(FTvColumnInfos1.ColumnInfos(), "Soccer Point", 100, TAlignment::Right);
@@ -108,8 +122,15 @@ void TFormGoalvanta::CreateLayout() {
     FMainPlayer = MakeListView(left, FMainPlayerModel, "BLVMainPlayer");
     FMainPlayer->setSelectionMode(QAbstractItemView::SingleSelection);
     FMainPlayer->setFixedHeight(161);
+    // The design widths suit the game's texts in a small font; a larger font gets
+    // wider columns (and a wider panel) rather than cut-off names.
+    const TGameTables& tables = GameTables();
+    const int valueWidth =
+        std::max(180, TextWidth(*FMainPlayer, {&tables.ShoesNames, &tables.SponsorNames},
+                                {"2,000,000,001 / 2,000,000,001"}));
     FMainPlayer->header()->resizeSection(0, 100);
-    FMainPlayer->header()->resizeSection(1, 180);
+    FMainPlayer->header()->resizeSection(1, valueWidth);
+    const int panelWidth = std::max(313, 100 + valueWidth + 2 * FMainPlayer->frameWidth() + 4);
     FMainPlayer->setAccessibleName(tr("Main player"));
     leftLayout->addWidget(FMainPlayer);
 
@@ -159,6 +180,9 @@ void TFormGoalvanta::CreateLayout() {
     FShop->setSelectionMode(QAbstractItemView::SingleSelection);
     FShop->SetColumnInfos(&FTvColumnInfos2);
     FShop->SortState().SortMarkUse = false; // never sorted: no mark in its header
+    FTvColumnInfos2.ColumnInfos().Items(0).Width = std::max(
+        180, TextWidth(*FShop, {&tables.SettingNames, &tables.ShoesNames, &tables.WeightNames},
+                       {TGame::InvestigationItem}));
     FShop->ApplyColumnInfos();
     FShop->setAccessibleName(tr("Shop"));
     FPageControl->addTab(FShop, tr("Shop"));
@@ -175,7 +199,8 @@ void TFormGoalvanta::CreateLayout() {
     FSplitter->addWidget(left);
     FSplitter->addWidget(FPageControl);
     FSplitter->setStretchFactor(1, 1);
-    FSplitter->setSizes({313, 635 - 313 - 6});
+    FSplitter->setSizes({panelWidth, 635 - 313 - 6});
+    resize(635 + panelWidth - 313, 529);
 
     // The status bar: counts, position, and an empty third panel.
     const int widths[] = {200, 150, 100};

@@ -103,7 +103,7 @@ QVariant TMainPlayerModel::data(const QModelIndex& index, int role) const {
         index.column() >= static_cast<int>(Columns().size()))
         return {};
     const TMainPlayerView::TRow& row = FRows[static_cast<std::size_t>(index.row())];
-    if (role == Qt::DisplayRole)
+    if (role == Qt::DisplayRole || role == Qt::ToolTipRole)
         return QString::fromStdString(index.column() == 0 ? row.Name : row.Value);
     if (role == Qt::TextAlignmentRole)
         return ColumnAlignment(index.column());
