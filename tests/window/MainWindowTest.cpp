@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMimeData>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QSignalSpy>
@@ -427,6 +428,35 @@ private slots:
         QStatusTipEvent none(QString{});
         QCoreApplication::sendEvent(&W(), &none);
         QCOMPARE(StatusCounts(), QString());
+    }
+
+    void droppedFilesLoadTheFirstWithoutAQuestion() {
+        SelectRows({RowOf(1)});
+        W().Run(TCommand::Game); // modified: a drop still asks nothing
+        W().SaveData1Click(5);
+        W().Game().NewGame();
+        const QString slot = W().SaveFolder() + "05savedata.sav";
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(slot), QUrl::fromLocalFile(FFolder->filePath("b.txt")),
+                      QUrl::fromLocalFile(FFolder->filePath("c.txt"))});
+        const QPoint at = W().rect().center();
+        QDragEnterEvent enter(at, Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, {});
+        QCoreApplication::sendEvent(&W(), &enter);
+        QVERIFY(enter.isAccepted());
+        QCOMPARE(enter.dropAction(), Qt::CopyAction);
+        QDropEvent drop(at, Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, {});
+        QCoreApplication::sendEvent(&W(), &drop);
+        QCOMPARE(Me().FWins, 1); // the slot's game
+        QVERIFY(FPrompts->Asked.empty());
+
+        // A dropped folder is refused by the load, with its message.
+        data.setUrls({QUrl::fromLocalFile(FFolder->path())});
+        QDragEnterEvent again(at, Qt::CopyAction, &data, Qt::LeftButton, {});
+        QCoreApplication::sendEvent(&W(), &again);
+        QDropEvent folder(at, Qt::CopyAction, &data, Qt::LeftButton, {});
+        QCoreApplication::sendEvent(&W(), &folder);
+        QCOMPARE(FPrompts->Asked.size(), std::size_t{1});
+        QCOMPARE(FPrompts->Asked[0].Text, "Can not open file.\n" + FFolder->path());
     }
 
     void selectionCommandsShowTheFoundRow() {
