@@ -3,6 +3,9 @@
 #
 #   ./dev.sh play   install what is missing, build, and start the game
 #   ./dev.sh test   install what is missing, build, and run every test
+#   ./dev.sh asan   the same tests, built with the address and undefined-behaviour sanitizers
+#   ./dev.sh fuzz [SECONDS]   build the fuzz targets with clang, run each (default 60 s)
+#   ./dev.sh package   build the .deb, install it on this machine and try the installed game
 #
 # Packages are installed with apt-get (through sudo when not run as root). Set
 # GOALVANTA_NO_INSTALL=1 to skip that step on a machine that has everything.
@@ -10,7 +13,7 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 packages=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev
-          qt6-base-dev xvfb xauth)
+          qt6-base-dev xvfb xauth desktop-file-utils appstream shared-mime-info dpkg-dev)
 
 install_missing() {
     [ "${GOALVANTA_NO_INSTALL:-0}" = 1 ] && return
@@ -45,8 +48,26 @@ test)
     # Widget tests run on the offscreen platform: no display is needed.
     QT_QPA_PLATFORM=offscreen ctest --preset default --output-on-failure
     ;;
+asan)
+    install_missing
+    cmake --preset asan >/dev/null
+    cmake --build --preset asan
+    ctest --preset asan # sanitizer options and suppressions: CMakePresets.json
+    ;;
+package)
+    install_missing
+    build
+    bash tests/package/check_deb.sh
+    ;;
+fuzz)
+    packages+=(clang-14 libclang-rt-14-dev) # libclang-rt-14-dev holds libFuzzer
+    install_missing
+    cmake --preset fuzz >/dev/null
+    cmake --build --preset fuzz
+    bash fuzz/run.sh "${2:-60}"
+    ;;
 *)
-    sed -n '2,9p' "$0" | sed 's/^# \{0,1\}//'
+    sed -n '2,11p' "$0" | sed 's/^# \{0,1\}//'
     exit 2
     ;;
 esac

@@ -39,7 +39,7 @@ const std::array<QIcon, 4>& ResultIcons() {
     static const std::array<QIcon, 4> icons = [] {
         std::array<QIcon, 4> made;
         for (std::size_t i = 0; i < made.size(); ++i)
-            for (int size : {16, 32})
+            for (int size : {16, 32, 48, 64})
                 made[i].addPixmap(Draw(Glyphs[i], Colours[i], size));
         return made;
     }();

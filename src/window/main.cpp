@@ -1,8 +1,10 @@
 #include "game/GameTables.h"
 #include "instance/SingleInstance.h"
+#include "window/ApplicationIcon.h"
 #include "window/FrmGoalvanta.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QFileInfo>
 #include <QLockFile>
 
@@ -30,9 +32,38 @@ int HandOverToRunningInstance(int argc, char* argv[]) {
     return 0;
 }
 
+// --help and --version, the conventions every program has. Any other first
+// argument, even one that starts with a dash, is a file to open.
+bool IsInformationRequest(int argc, char* argv[]) {
+    if (argc < 2)
+        return false;
+    const QString arg = QString::fromLocal8Bit(argv[1]);
+    return arg == "--help" || arg == "-h" || arg == "--version" || arg == "-v";
+}
+
+int ShowInformation(int argc, char* argv[]) {
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName("Goalvanta");
+    QCoreApplication::setApplicationVersion("1.00");
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QCoreApplication::translate(
+        "main", "Soccer management game: beat all 10000 opponents in one run."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addPositionalArgument(
+        QCoreApplication::translate("main", "file"),
+        QCoreApplication::translate("main", "A saved game to open. When the game is running "
+                                            "already, it opens the file there."),
+        QCoreApplication::translate("main", "[file]"));
+    parser.process(app); // prints and ends the process
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
+    if (IsInformationRequest(argc, argv))
+        return ShowInformation(argc, argv);
     GameTables(); // every table in place before any window exists
 
     // One game per user. The lock is held for the whole run; one left by a crashed
@@ -45,6 +76,8 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName("Goalvanta");
     QApplication::setApplicationVersion("1.00");
+    QApplication::setDesktopFileName("example.goalvanta.Goalvanta");
+    QApplication::setWindowIcon(ApplicationIcon());
 
     TFormGoalvanta window;
     THandOverServer server([&window](const THandOverRecord& record) {
