@@ -173,6 +173,22 @@ void TTvListView::ToggleSortColumn(int columnPosition) {
     listModel->SetColumns(std::move(columns));
 }
 
+void TTvListView::selectAll() {
+    // The tree view walks every row to group them by parent; a report list is flat
+    // and hides no rows, so all of them are one range, whatever their number.
+    const QAbstractItemModel* rows = model();
+    if (rows == nullptr || selectionModel() == nullptr || selectionMode() == SingleSelection ||
+        selectionMode() == NoSelection)
+        return;
+    const int count = rows->rowCount(rootIndex());
+    const int columns = rows->columnCount(rootIndex());
+    if (count == 0 || columns == 0)
+        return;
+    selectionModel()->select(QItemSelection(rows->index(0, 0, rootIndex()),
+                                            rows->index(count - 1, columns - 1, rootIndex())),
+                             QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+}
+
 std::vector<std::pair<int, int>> TTvListView::SelectedRanges() const {
     std::vector<std::pair<int, int>> ranges;
     if (selectionModel() == nullptr)

@@ -71,6 +71,9 @@ public:
     // sort state. Does nothing without a model or a layout.
     void ToggleSortColumn(int columnPosition);
 
+    // Selects every row as one range (Ctrl+A, or called directly).
+    void selectAll() override;
+
     // The selected row numbers, ascending, each once.
     void GetSelectedIndices(TIntegerList& rows) const;
     int SelectedCount() const;

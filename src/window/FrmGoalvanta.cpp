@@ -7,6 +7,7 @@
 #include "game/GameTables.h"
 #include "instance/SingleInstance.h"
 #include "window/GameModels.h"
+#include "window/SaveFolder.h"
 
 #include <QAction>
 #include <QApplication>
@@ -78,9 +79,8 @@ int TextWidth(const QWidget& view, std::initializer_list<const TStringTable*> ta
 
 TFormGoalvanta::TFormGoalvanta(QString saveFolder, IPrompts* prompts, QWidget* parent)
     : QMainWindow(parent),
-      FSaveFolder(saveFolder.isEmpty()
-                      ? QDir(QCoreApplication::applicationDirPath()).filePath("savedata") + "/"
-                      : QDir(saveFolder).absolutePath() + "/"),
+      FSaveFolder(saveFolder.isEmpty() ? DefaultSaveFolder()
+                                       : QDir(saveFolder).absolutePath() + "/"),
       FOwnPrompts(prompts ? nullptr : std::make_unique<TDialogPrompts>(this)),
       FPrompts(prompts ? prompts : FOwnPrompts.get()), FGame(*this, FStorage) {
     setObjectName("FormGoalvanta");
@@ -151,6 +151,7 @@ void TFormGoalvanta::CreateLayout() {
     FComboBoxWeight->setObjectName("ComboBoxWeight");
     FComboBoxWeight->setMaxVisibleItems(14);
     FComboBoxWeight->setFixedWidth(217);
+    FComboBoxWeight->setAccessibleName(tr("Weight"));
     weightLabel->setBuddy(FComboBoxWeight);
     weightRow->addWidget(weightLabel);
     weightRow->addWidget(FComboBoxWeight);
@@ -583,7 +584,7 @@ bool TFormGoalvanta::LoadGameFile(const QString& path) {
 
 void TFormGoalvanta::About2Click() {
     TTvAboutBox box(this);
-    box.SetProgramIcon(QApplication::windowIcon());
+    box.SetProgramIcon(windowIcon());
     box.SetCaption(tr("%1 About").arg(QString::fromLatin1(ProductName)));
     box.SetCopyright(tr("Copyright (C) 2026 The Goalvanta developers"));
     box.SetProductLine(QString::fromLatin1(ProductName), QString::fromLatin1(ProductVersion));
@@ -602,14 +603,16 @@ std::int32_t TFormGoalvanta::FocusedRow() {
     return current.isValid() ? current.row() : -1;
 }
 
+// Only the rows are held back: turned on again, a widget repaints all of itself,
+// and the header and scroll bar have nothing new to show after a match.
 void TFormGoalvanta::BeginRosterUpdate() {
     if (FRosterUpdateDepth++ == 0)
-        FPlayers->setUpdatesEnabled(false);
+        FPlayers->viewport()->setUpdatesEnabled(false);
 }
 
 void TFormGoalvanta::EndRosterUpdate() {
     if (--FRosterUpdateDepth == 0)
-        FPlayers->setUpdatesEnabled(true);
+        FPlayers->viewport()->setUpdatesEnabled(true);
 }
 
 void TFormGoalvanta::RefreshVisibleItems() {
@@ -662,11 +665,19 @@ void TFormGoalvanta::ApplyMainPlayerState() {
     FCheckBoxAutoRest->setEnabled(view.AutoRestEnabled);
     FCheckBoxSelfJudging->setChecked(view.SelfJudgingChecked);
     FCheckBoxSelfJudging->setEnabled(view.SelfJudgingEnabled);
-    // Filling the box is not a choice of the user: no change event.
+    // Filling the box is not a choice of the user: no change event. The weights
+    // owned change only when one is bought; refilled, the box would repaint.
     const QSignalBlocker quiet(FComboBoxWeight);
-    FComboBoxWeight->clear();
+    QStringList names;
     for (const std::string& name : view.WeightNames)
-        FComboBoxWeight->addItem(FromStd(name));
+        names << FromStd(name);
+    QStringList shown;
+    for (int i = 0; i < FComboBoxWeight->count(); ++i)
+        shown << FComboBoxWeight->itemText(i);
+    if (shown != names) {
+        FComboBoxWeight->clear();
+        FComboBoxWeight->addItems(names);
+    }
     FComboBoxWeight->setCurrentIndex(view.SelectedWeight);
 }
 
@@ -677,6 +688,9 @@ void TFormGoalvanta::ShowStatusBar(const std::string& counts, const std::string&
 
 void TFormGoalvanta::ShowShopProducts(const std::vector<TShopProduct>& products) {
     FShopModel->SetProducts(products);
+    // The new rows are laid out now: left to the next paint, the layout would ask
+    // for a second paint of the whole list right after the first.
+    FShop->doItemsLayout();
 }
 
 std::optional<std::string> TFormGoalvanta::FocusedShopItem() {

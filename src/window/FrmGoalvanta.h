@@ -9,6 +9,7 @@
 #include <QMainWindow>
 #include <array>
 #include <memory>
+#include <optional>
 
 class QAction;
 class QCheckBox;
@@ -33,8 +34,8 @@ class TTvViewHelpHtmlAction;
 class TFormGoalvanta final : public QMainWindow, public IGameScreen {
     Q_OBJECT
 public:
-    // `saveFolder` is where the ten slots live; empty for "savedata" beside the
-    // executable. `prompts` answers the questions; null for real dialogs.
+    // `saveFolder` is where the ten slots live; empty for DefaultSaveFolder().
+    // `prompts` answers the questions; null for real dialogs.
     explicit TFormGoalvanta(QString saveFolder = {}, IPrompts* prompts = nullptr,
                             QWidget* parent = nullptr);
     ~TFormGoalvanta() override;
@@ -133,6 +134,8 @@ private:
     bool SaveGameFile(const QString& path);
     bool LoadGameFile(const QString& path);
     void SetSlotCaptions(QMenu* menu, bool disableEmpty);
+    // Draws the panel state kept by ShowMainPlayerState, if one is waiting.
+    void ApplyMainPlayerState();
 
     QString FSaveFolder;
     std::unique_ptr<IPrompts> FOwnPrompts;
@@ -141,6 +144,8 @@ private:
     TGame FGame;
     QString FCurrentFileName;
     int FRosterUpdateDepth = 0;
+    int FWaitCursorDepth = 0;
+    std::optional<TMainPlayerView> FPendingMainPlayerState;
 
     TTvColumnInfos FTvColumnInfos1; // roster columns
     TTvColumnInfos FTvColumnInfos2; // shop columns

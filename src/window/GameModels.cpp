@@ -4,6 +4,8 @@
 #include "game/NumberFormat.h"
 #include "window/ResultIcons.h"
 
+#include <algorithm>
+
 namespace goalvanta {
 
 namespace {
@@ -44,6 +46,36 @@ QVariant TRosterModel::data(const QModelIndex& index, int role) const {
     default:
         return {};
     }
+}
+
+QModelIndexList TRosterModel::match(const QModelIndex& start, int role, const QVariant& value,
+                                    int hits, Qt::MatchFlags flags) const {
+    // The view's type-ahead search runs on every key with a text, Space and
+    // Backspace (two of the rest keys) included, and would read and format all
+    // 10000 rows to find no match. The texts a column can show are known: a result
+    // name, or "unknown" or a number.
+    const bool prefixSearch = role == Qt::DisplayRole &&
+                              (flags & Qt::MatchTypeMask) == Qt::MatchStartsWith &&
+                              !flags.testFlag(Qt::MatchRecursive);
+    if (prefixSearch && start.isValid() && start.column() < static_cast<int>(Columns().size())) {
+        const QString text = value.toString();
+        const Qt::CaseSensitivity cs =
+            flags.testFlag(Qt::MatchCaseSensitive) ? Qt::CaseSensitive : Qt::CaseInsensitive;
+        bool possible = text.isEmpty();
+        if (Columns()[static_cast<std::size_t>(start.column())].Tag == FirstColumnTag) {
+            for (const std::string& name : GameTables().ResultNames)
+                possible = possible || QString::fromStdString(name).startsWith(text, cs);
+        } else {
+            const auto numberCharacter = [](QChar c) {
+                return QStringView(u"-0123456789,").contains(c);
+            };
+            possible = possible || std::ranges::all_of(text, numberCharacter) ||
+                       tr("unknown").startsWith(text, cs);
+        }
+        if (!possible)
+            return {};
+    }
+    return TTvListModel::match(start, role, value, hits, flags);
 }
 
 void TShopModel::SetProducts(const std::vector<TShopProduct>& products) {
