@@ -1,5 +1,6 @@
 #include "savedata/SaveStorage.h"
 
+#include <charconv>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -14,9 +15,10 @@ namespace {
 // A name beside `target` that no file has yet; the caller creates it exclusively.
 fs::path TemporaryBeside(const fs::path& target) {
     static std::mt19937_64 engine{std::random_device{}()};
-    char suffix[24];
-    std::snprintf(suffix, sizeof suffix, ".%016llx.tmp", static_cast<unsigned long long>(engine()));
-    return target.parent_path() / ("." + target.filename().string() + suffix);
+    char digits[16];
+    const auto written = std::to_chars(digits, digits + sizeof digits, engine(), 16);
+    return target.parent_path() /
+           ("." + target.filename().string() + "." + std::string(digits, written.ptr) + ".tmp");
 }
 
 bool WriteWhole(const fs::path& file, std::span<const std::uint8_t> bytes) {

@@ -10,8 +10,8 @@
 #include <QFile>
 #include <QHeaderView>
 #include <QLabel>
-#include <QMimeData>
 #include <QMenu>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QSignalSpy>
 #include <QStatusTipEvent>
@@ -20,6 +20,7 @@
 #include <QTest>
 #include <QTimer>
 #include <deque>
+#include <functional>
 #include <memory>
 
 using namespace goalvanta;
@@ -38,10 +39,13 @@ public:
     std::deque<TMessageResult> Answers; // Ok when the script runs out
     std::deque<QString> Files;          // an empty name, or none left, cancels the dialog
     int OpenDialogs = 0, SaveDialogs = 0;
+    std::function<void()> WhileAsking; // looks at the window while a message is open
 
     TMessageResult Message(const QString& text, const QString& caption, TMessageIcon icon,
                            TMessageButtons buttons) override {
         Asked.push_back({text, caption, icon, buttons});
+        if (WhileAsking)
+            WhileAsking();
         return Next(Answers, TMessageResult::Ok);
     }
     std::optional<QString> OpenFileName(const QString&, const QString&, const QString&) override {
@@ -229,6 +233,60 @@ private slots:
         QCOMPARE(StatusCounts(), QString("10,000 Players  (9,500 Unknowns )"));
     }
 
+    // The panel is drawn once per command, not after each of the 10000 rests; a
+    // message that opens before the command ends still sees it up to date.
+    void panelIsCurrentWhenTheNo1MessageOpens() {
+        Me().FMaxPoint = Me().FPoint = TMainPlayer::MaxPointCap;
+        Me().FMoney = 1000000000;
+        Me().FOwnedSettings = Me().FActiveSettings = 1 << SettingAutoRest;
+        W().Run(TCommand::MainPlayerStateView);
+        QStringList shownWhileAsking;
+        FPrompts->WhileAsking = [&] {
+            for (int row = 0; row < 6; ++row)
+                shownWhileAsking << W().MainPlayerModel()->Value(row);
+        };
+        QTest::keyClick(&Players(), Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(&Players(), Qt::Key_Return);
+        QCOMPARE(FPrompts->Asked.size(), std::size_t{1});
+        QCOMPARE(Me().FWins, 10000);
+        QStringList shown;
+        for (int row = 0; row < 6; ++row)
+            shown << W().MainPlayerModel()->Value(row);
+        QCOMPARE(shownWhileAsking, shown);
+        QCOMPARE(shown[1], QString("10,000"));
+        QCOMPARE(shown[5], QString("1st-rate Corp.(100,000 $ Per Win)"));
+        // Redrawing the box writes its state back: AutoRest stays on.
+        QVERIFY(W().CheckBoxAutoRest()->isChecked() && Me().IsSettingActive(SettingAutoRest));
+    }
+
+    // Type-ahead in the roster skips the rows when no cell of the column can start
+    // with the text; what it finds must be what reading every row finds.
+    void typeAheadFindsWhatReadingEveryRowFinds() {
+        SelectRows({RowOf(9), RowOf(1)});
+        W().Run(TCommand::Game); // two rows show "Won"
+        QAbstractItemModel& rows = *Players().model();
+        const QStringList texts = {" ",  "\b",  "n", "No", "w", "WON", "x",       "9",
+                                   "99", "9,9", "-", ",",  "u", "UNK", "unknown", "unknowns"};
+        for (int column : {0, 1}) {
+            const QModelIndex start = rows.index(499, column);
+            for (const QString& text : texts) {
+                for (Qt::MatchFlags flags : {Qt::MatchStartsWith | Qt::MatchWrap,
+                                             Qt::MatchStartsWith | Qt::MatchCaseSensitive}) {
+                    const QModelIndexList found =
+                        rows.match(start, Qt::DisplayRole, text, 1, flags);
+                    const QModelIndexList everyRow =
+                        rows.QAbstractItemModel::match(start, Qt::DisplayRole, text, 1, flags);
+                    QVERIFY2(found == everyRow,
+                             qPrintable(QString("column %1, text '%2'").arg(column).arg(text)));
+                }
+            }
+        }
+        // Space rests and finds nothing to jump to.
+        Players().setCurrentIndex(rows.index(499, 1));
+        QTest::keyClick(&Players(), Qt::Key_Space);
+        QCOMPARE(Players().currentIndex().row(), 499);
+    }
+
     void restKeys_data() {
         QTest::addColumn<int>("key");
         QTest::addColumn<int>("modifiers");
@@ -368,7 +426,7 @@ private slots:
         QFETCH(bool, newGame);
         SelectRows({RowOf(1)});
         W().Run(TCommand::Game);
-        const TPlayer* before = &Roster().Items(0);
+        QCOMPARE(Me().FWins, 1);
         FPrompts->Answers = {static_cast<TMessageResult>(answer)};
         if (dialogChoosesFile)
             FPrompts->Files = {FFolder->filePath("kept.txt")};
@@ -377,7 +435,7 @@ private slots:
         QCOMPARE(FPrompts->Asked.at(0).Text, QString("It is changed. Save file?"));
         QVERIFY(FPrompts->Asked.at(0).Buttons == TMessageButtons::YesNoCancel);
         QVERIFY(FPrompts->Asked.at(0).Icon == TMessageIcon::Question);
-        QCOMPARE(&Roster().Items(0) != before, newGame);
+        QCOMPARE(Me().FWins == 0, newGame); // a new game, or the played one kept
         QCOMPARE(W().Game().Flags().Modified, !newGame);
         QCOMPARE(QFile::exists(FFolder->filePath("kept.txt")), dialogChoosesFile);
 
