@@ -131,10 +131,7 @@ int main(int argc, char* argv[]) {
     }
 
     QApplication app(argc, argv);
-    QApplication::setApplicationName("Goalvanta");
-    QApplication::setApplicationVersion("1.00");
-    QApplication::setDesktopFileName("example.goalvanta.Goalvanta");
-    QApplication::setWindowIcon(ApplicationIcon());
+    SetUpApplication();
 
     TFormGoalvanta window;
     THandOverServer server([&window](const THandOverRecord& record) {

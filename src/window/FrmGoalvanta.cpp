@@ -432,10 +432,7 @@ void TFormGoalvanta::BLVPlayersColumnClick(int position) {
         FPlayers->scrollTo(row, QAbstractItemView::EnsureVisible);
     }
     RefreshVisibleItems();
-    for (QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease}) {
-        QKeyEvent key(type, Qt::Key_Left, Qt::NoModifier);
-        QCoreApplication::sendEvent(FPlayers, &key);
-    }
+    PressLeftKey();
     EndRosterUpdate();
     EndWaitCursor();
 }
@@ -633,16 +630,20 @@ void TFormGoalvanta::ResetRosterView(std::int32_t rowCount, int sortColumn, bool
     FPlayers->scrollTo(index, QAbstractItemView::EnsureVisible);
 }
 
-void TFormGoalvanta::ShowFoundRow(std::int32_t row) {
-    const QModelIndex index = FRosterModel->index(row, 0);
-    FPlayers->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect |
-                                                           QItemSelectionModel::Rows);
-    FPlayers->scrollTo(index, QAbstractItemView::EnsureVisible);
+void TFormGoalvanta::PressLeftKey() {
     // The view handles a plain Left as if typed; its release refreshes the status bar.
     for (QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease}) {
         QKeyEvent key(type, Qt::Key_Left, Qt::NoModifier);
         QCoreApplication::sendEvent(FPlayers, &key);
     }
+}
+
+void TFormGoalvanta::ShowFoundRow(std::int32_t row) {
+    const QModelIndex index = FRosterModel->index(row, 0);
+    FPlayers->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect |
+                                                           QItemSelectionModel::Rows);
+    FPlayers->scrollTo(index, QAbstractItemView::EnsureVisible);
+    PressLeftKey();
 }
 
 void TFormGoalvanta::ShowMainPlayerState(const TMainPlayerView& view) {

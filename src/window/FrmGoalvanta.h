@@ -128,6 +128,8 @@ private:
     void CreateActions();
     void CreateMenus();
     void BLVPlayersColumnClick(int position);
+    // One press and release of Left, as the roster view gets it from the keyboard.
+    void PressLeftKey();
     bool AskToSaveChanges();
     bool OpenWithDialog();
     bool SaveWithDialog();
