@@ -32,6 +32,25 @@ private:
     IGameScreen& FScreen;
 };
 
+} // namespace
+
+// Holds the panel's refreshes for its life; see TGame::MainPlayerStateView.
+class TGame::TPanelHold {
+public:
+    explicit TPanelHold(TGame& game) : FGame(game) { ++FGame.FPanelHolds; }
+    ~TPanelHold() {
+        if (--FGame.FPanelHolds == 0)
+            FGame.ShowHeldMainPlayerState();
+    }
+    TPanelHold(const TPanelHold&) = delete;
+    TPanelHold& operator=(const TPanelHold&) = delete;
+
+private:
+    TGame& FGame;
+};
+
+namespace {
+
 constexpr const char* InformationCaption = "Information";
 constexpr const char* AbortCaption = "Abort";
 
@@ -137,6 +156,7 @@ void TGame::PlayMatches() {
     {
         TIntegerList rows;
         TRosterUpdate update(FScreen);
+        TPanelHold hold(*this);
         // The selection is taken once: what the commands run below do to the view
         // does not change who is played.
         FScreen.GetSelectedIndices(rows);
@@ -174,8 +194,8 @@ void TGame::PlayMatches() {
     }
 
     if (me.FWins == FRoster->Count()) {
-        FScreen.ShowMessage("Congratulations!!\r\nYou are the No.1 soccer player!!",
-                            InformationCaption, TMessageIcon::Information, TMessageButtons::Ok);
+        ShowMessage("Congratulations!!\r\nYou are the No.1 soccer player!!", InformationCaption,
+                    TMessageIcon::Information, TMessageButtons::Ok);
         FFlags.GameOver = true;
     }
 }
@@ -202,8 +222,8 @@ void TGame::Restart() {
     me.FMaxPoint = static_cast<std::int32_t>(std::int64_t{me.FMaxPoint} * 3 / 4);
     if (me.FMaxPoint < 2) {
         me.FMaxPoint = 2;
-        FScreen.ShowMessage("Too bad!!\r\nGame over!!", InformationCaption,
-                            TMessageIcon::Information, TMessageButtons::Ok);
+        ShowMessage("Too bad!!\r\nGame over!!", InformationCaption, TMessageIcon::Information,
+                    TMessageButtons::Ok);
         FFlags.GameOver = true;
     }
     me.FPoint = me.FMaxPoint;
@@ -356,8 +376,11 @@ void TGame::SponsorTier(TMainPlayer& mainPlayer) {
 }
 
 TMainPlayerView TGame::MainPlayerView() const {
+    return MainPlayerView(*FMainPlayer);
+}
+
+TMainPlayerView TGame::MainPlayerView(const TMainPlayer& me) {
     const TGameTables& t = GameTables();
-    const TMainPlayer& me = *FMainPlayer;
     TMainPlayerView view;
     view.Rows = {{
         {"Soccer Point", FormatNumber(me.GetPoint()) + " / " + FormatNumber(me.GetMaxPoint())},
@@ -382,8 +405,29 @@ TMainPlayerView TGame::MainPlayerView() const {
 }
 
 void TGame::MainPlayerStateView() {
+    // The tier is brought up to date on every refresh, held or not: the income of
+    // the next win depends on it.
     SponsorTier(*FMainPlayer);
+    if (FPanelHolds > 0) {
+        FHeldMainPlayer = *FMainPlayer;
+        return;
+    }
+    FHeldMainPlayer.reset();
     FScreen.ShowMainPlayerState(MainPlayerView());
+}
+
+void TGame::ShowHeldMainPlayerState() {
+    if (!FHeldMainPlayer)
+        return;
+    const TMainPlayer held = *FHeldMainPlayer;
+    FHeldMainPlayer.reset();
+    FScreen.ShowMainPlayerState(MainPlayerView(held));
+}
+
+TMessageResult TGame::ShowMessage(const std::string& text, const char* caption, TMessageIcon icon,
+                                  TMessageButtons buttons) {
+    ShowHeldMainPlayerState(); // the message opens over the panel as it stands
+    return FScreen.ShowMessage(text, caption, icon, buttons);
 }
 
 std::string TGame::StatusCountsText(std::int32_t selected, std::int32_t unknowns) {
@@ -404,6 +448,7 @@ void TGame::SetStatusBarText() {
     std::int32_t unknowns = 0;
     for (std::int32_t row : rows)
         unknowns += FRoster->Items(row).FUnknown ? 1 : 0;
+    ShowHeldMainPlayerState();
     FScreen.ShowStatusBar(StatusCountsText(rows.Count(), unknowns),
                           StatusPositionText(FScreen.FocusedRow(), FRoster->Count()));
 }
@@ -421,8 +466,8 @@ bool TGame::SaveGameFile(const std::string& path) {
         }
     }
     if (!saved) {
-        FScreen.ShowMessage("Can not save file.\r\n" + path, AbortCaption, TMessageIcon::Error,
-                            TMessageButtons::Ok);
+        ShowMessage("Can not save file.\r\n" + path, AbortCaption, TMessageIcon::Error,
+                    TMessageButtons::Ok);
         return false;
     }
     FScreen.SetCurrentFileName(path);
@@ -445,8 +490,8 @@ bool TGame::LoadGameFile(const std::string& path) {
         }
     }
     if (!loaded) {
-        FScreen.ShowMessage("Can not open file.\r\n" + path, AbortCaption, TMessageIcon::Warning,
-                            TMessageButtons::Ok);
+        ShowMessage("Can not open file.\r\n" + path, AbortCaption, TMessageIcon::Warning,
+                    TMessageButtons::Ok);
         return false;
     }
     *FMainPlayer = loaded->MainPlayer;

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -81,6 +82,7 @@ public:
 
     // What the views show, derived from the model.
     TMainPlayerView MainPlayerView() const;
+    static TMainPlayerView MainPlayerView(const TMainPlayer& mainPlayer);
     std::vector<TShopProduct> ShopProducts() const;
     // Sum of the points of the selected known, unplayed opponents.
     std::int64_t SelectedKnownPointsSum();
@@ -102,12 +104,25 @@ private:
     void MainPlayerStateView();
     void SetStatusBarText();
 
+    // A match command rests after every win and every rest refreshes the panel: up
+    // to 10000 refreshes in one command, of which the user can see only the last.
+    // While a hold lasts a refresh keeps a copy of the main player instead of
+    // building the panel's texts; that copy is shown once, before a message or the
+    // status bar reaches the screen and when the hold ends, so whatever the user
+    // sees is exactly what an unheld refresh would have shown.
+    class TPanelHold;
+    void ShowHeldMainPlayerState();
+    TMessageResult ShowMessage(const std::string& text, const char* caption, TMessageIcon icon,
+                               TMessageButtons buttons);
+
     IGameScreen& FScreen;
     std::unique_ptr<ISaveStorage> FOwnStorage; // the default storage, when none was given
     ISaveStorage& FStorage;
     std::unique_ptr<TMainPlayer> FMainPlayer;
     std::unique_ptr<TPlayerList> FRoster;
     TGameFlags FFlags;
+    int FPanelHolds = 0;
+    std::optional<TMainPlayer> FHeldMainPlayer;
 };
 
 } // namespace goalvanta

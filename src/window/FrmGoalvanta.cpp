@@ -647,20 +647,6 @@ void TFormGoalvanta::ShowFoundRow(std::int32_t row) {
 }
 
 void TFormGoalvanta::ShowMainPlayerState(const TMainPlayerView& view) {
-    // A match command rests after every win and each rest redraws the panel: up to
-    // 10000 times in one command, of which the user can only ever see the last.
-    // While a busy command runs only the latest state is kept; it is drawn when the
-    // command ends, or before a message opens over the window.
-    FPendingMainPlayerState = view;
-    if (FWaitCursorDepth == 0)
-        ApplyMainPlayerState();
-}
-
-void TFormGoalvanta::ApplyMainPlayerState() {
-    if (!FPendingMainPlayerState)
-        return;
-    const TMainPlayerView view = std::move(*FPendingMainPlayerState);
-    FPendingMainPlayerState.reset();
     FMainPlayerModel->SetRows(view.Rows);
     FCheckBoxAutoRest->setChecked(view.AutoRestChecked);
     FCheckBoxAutoRest->setEnabled(view.AutoRestEnabled);
@@ -711,20 +697,16 @@ void TFormGoalvanta::SetCurrentFileName(const std::string& path) {
 
 TMessageResult TFormGoalvanta::ShowMessage(const std::string& text, const std::string& caption,
                                            TMessageIcon icon, TMessageButtons buttons) {
-    ApplyMainPlayerState(); // the message shows over the panel as it stands now
     QString body = FromStd(text);
     body.replace("\r\n", "\n");
     return FPrompts->Message(body, FromStd(caption), icon, buttons);
 }
 
 void TFormGoalvanta::BeginWaitCursor() {
-    ++FWaitCursorDepth;
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
 }
 
 void TFormGoalvanta::EndWaitCursor() {
-    if (--FWaitCursorDepth == 0)
-        ApplyMainPlayerState();
     QGuiApplication::restoreOverrideCursor();
 }
 

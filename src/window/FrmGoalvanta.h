@@ -136,8 +136,6 @@ private:
     bool SaveGameFile(const QString& path);
     bool LoadGameFile(const QString& path);
     void SetSlotCaptions(QMenu* menu, bool disableEmpty);
-    // Draws the panel state kept by ShowMainPlayerState, if one is waiting.
-    void ApplyMainPlayerState();
 
     QString FSaveFolder;
     std::unique_ptr<IPrompts> FOwnPrompts;
@@ -146,8 +144,6 @@ private:
     TGame FGame;
     QString FCurrentFileName;
     int FRosterUpdateDepth = 0;
-    int FWaitCursorDepth = 0;
-    std::optional<TMainPlayerView> FPendingMainPlayerState;
 
     TTvColumnInfos FTvColumnInfos1; // roster columns
     TTvColumnInfos FTvColumnInfos2; // shop columns

@@ -20,6 +20,7 @@ public:
         TMessageButtons Buttons;
         TMainPlayer MainPlayer; // the model as it stood while the message was open
         TGameFlags Flags;
+        TMainPlayerView Panel; // the panel the message opened over
     };
 
     TGame* Game = nullptr; // to take snapshots while a message is open
@@ -108,7 +109,7 @@ public:
     void SetCurrentFileName(const std::string& path) override { CurrentFileName = path; }
     TMessageResult ShowMessage(const std::string& text, const std::string& caption,
                                TMessageIcon icon, TMessageButtons buttons) override {
-        TMessage m{text, caption, icon, buttons, {}, {}};
+        TMessage m{text, caption, icon, buttons, {}, {}, Panel};
         if (Game && Game->MainPlayer())
             m.MainPlayer = *Game->MainPlayer();
         if (Game)

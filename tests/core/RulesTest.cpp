@@ -187,6 +187,37 @@ TEST_F(Rules, IncomeIsPaidAtTheTierSetBeforeTheCommandUnlessARefreshRan) {
     EXPECT_EQ(f.Me().FMoney, 10);
 }
 
+TEST_F(Rules, AMatchCommandDrawsThePanelOnceButShowsEveryMessageOverTheLatestRefresh) {
+    // AutoRest after each of three wins: one panel, drawn before the status bar.
+    TGameFixture wins;
+    wins.Me().FOwnedSettings = wins.Me().FActiveSettings = 1;
+    wins.Me().FMoney = 1000;
+    Arrange(wins, {1, 2, 3});
+    wins.Game.Execute(TCommand::Game);
+    EXPECT_EQ(wins.Screen.Log, (std::vector<std::string>{"refresh-rows", "panel", "status"}));
+    EXPECT_EQ(wins.Screen.Panel.Rows[0].Value, "100,003 / 100,003");
+    EXPECT_EQ(wins.Screen.Panel.Rows[3].Value, "850 $");
+
+    // A win and its rest, then the loss that ends the game: the message opens over
+    // the panel of that rest, not over the state before the command nor over the
+    // half-restarted player of the moment.
+    TGameFixture loss;
+    loss.Me().FOwnedSettings = loss.Me().FActiveSettings = 1;
+    loss.Me().FMoney = 100;
+    loss.Me().FMaxPoint = loss.Me().FPoint = 1;
+    Arrange(loss, {0, 1000});
+    loss.Game.Execute(TCommand::Game);
+    ASSERT_TRUE(loss.Game.Flags().GameOver);
+    EXPECT_EQ(loss.Screen.Log, (std::vector<std::string>{"refresh-rows", "panel", "message",
+                                                         "refresh-rows", "panel", "status"}));
+    const TMainPlayerView& under = loss.Screen.Messages.at(0).Panel;
+    EXPECT_EQ(under.Rows[0].Value, "2 / 2");
+    EXPECT_EQ(under.Rows[1].Value, "1");
+    EXPECT_EQ(under.Rows[3].Value, "50 $");
+    EXPECT_EQ(loss.Screen.Panel.Rows[0].Value, "2 / 2") << "restarted at the minimum";
+    EXPECT_EQ(loss.Screen.Panel.Rows[1].Value, "0");
+}
+
 TEST_F(Rules, SponsorTier) {
     const std::pair<std::int32_t, int> cases[] = {
         {0, 0},   {9, 0},    {10, 5},   {49, 5},   {50, 4},    {99, 4},    {100, 3},
