@@ -1,5 +1,7 @@
 #include "components/TvListView.h"
 
+#include "components/TvItemDelegate.h"
+
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <algorithm>
@@ -123,6 +125,7 @@ TTvListView::TTvListView(QWidget* parent) : QTreeView(parent) {
     setSelectionBehavior(SelectRows);
     setEditTriggers(NoEditTriggers);
     setAllColumnsShowFocus(true);
+    setItemDelegate(new TTvItemDelegate(this));
     header()->setSectionsMovable(false);
     header()->setSectionsClickable(false);
     // Every column keeps the width its description gives it.
