@@ -8,6 +8,8 @@
 // Prints one tab-separated line per command:
 //   cmd   <name> <window median ms> <core median ms> <paint events in the last run>
 //   scale match <selected rows> <window median ms> <core median ms>
+//   ref   <name> <window median ms>   (a repaint with nothing changed: the floor
+//                                      under every command that shows a page)
 // The save folder (a temporary one by default) keeps the slot files afterwards. With
 // a filter only the commands whose name holds it run. Under
 //   valgrind --tool=callgrind --collect-atstart=no window_bench "" <filter>
@@ -160,6 +162,7 @@ public:
         SelectAllAndEnter();
         MatchScaling();
         SaveAndLoad();
+        Repaints();
     }
 
 private:
@@ -427,6 +430,32 @@ private:
                 "load a slot", saved, [this] { FWindow.LoadData1Click(slot); }, saved,
                 [this, &corePath] { FCore.LoadGameFile(corePath); }))
             Require(FWindow.CurrentFileName() == slotPath, "the slot was not loaded");
+    }
+
+    // What painting costs by itself: the page of the roster and the whole window,
+    // repainted with nothing changed. A command that shows another page, or
+    // repaints the rows in view, cannot be faster than this plus its own work.
+    void Repaints() {
+        auto* pages = FWindow.findChild<QTabWidget*>("PageControl1");
+        Require(pages != nullptr, "no page control");
+        pages->setCurrentIndex(0);
+        Settle();
+        const std::pair<const char*, QWidget*> targets[] = {
+            {"repaint of the Players page, nothing changed", pages},
+            {"repaint of the whole window, nothing changed", &FWindow}};
+        for (const auto& [name, widget] : targets) {
+            if (!Wanted(name))
+                continue;
+            // Every widget inside asks for its paint, as a page that is shown does.
+            const auto repaint = [widget] {
+                widget->update();
+                for (QWidget* child : widget->findChildren<QWidget*>())
+                    child->update();
+            };
+            const double w = MedianMs(name, {[] {}, repaint}, {[] {}, [] {}}).first;
+            std::printf("ref\t%s\t%.3f\n", name, w);
+            std::fflush(stdout);
+        }
     }
 
     QString FFilter;

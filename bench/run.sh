@@ -90,6 +90,7 @@ $1 == "cmd" {
                            (c > 0.0005 ? sprintf("%.1f×", ratio) : ">1000×"), verdict(ok))
 }
 $1 == "scale" { sw[$3] = $4; sc[$3] = $5; sizes[++nsize] = $3 }
+$1 == "ref" { refs[++nref] = sprintf("%s (reference)\t%s", $2, ms($3)) }
 $1 == "core" {
     core[$2] = $3; order[++ncore] = $2
     if ($2 ~ /^BM_SortScaling\/[0-9]+$/) { split($2, p, "/"); sortn[++nsort] = p[2] }
@@ -105,6 +106,9 @@ END {
     print "|---|---:|---:|---:|---|---|"
     for (i = 1; i <= ncmd; i++) {
         split(cmds[i], f, "\t"); row(f[1], f[2], f[3], f[4], target, f[5])
+    }
+    for (i = 1; i <= nref; i++) {
+        split(refs[i], f, "\t"); row(f[1], f[2], "–", "–", "–", "–")
     }
     # Growth: the cost per selected opponent, or per n log n, may not rise above
     # 1.5 times what it is at the smallest size.
