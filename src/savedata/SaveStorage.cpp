@@ -17,8 +17,14 @@ fs::path TemporaryBeside(const fs::path& target) {
     static std::mt19937_64 engine{std::random_device{}()};
     char digits[16];
     const auto written = std::to_chars(digits, digits + sizeof digits, engine(), 16);
-    return target.parent_path() /
-           ("." + target.filename().string() + "." + std::string(digits, written.ptr) + ".tmp");
+    // Appended piece by piece: GCC 12 warns falsely (-Wrestrict) about "." + string
+    // in optimised builds.
+    std::string name = ".";
+    name += target.filename().string();
+    name += '.';
+    name.append(digits, written.ptr);
+    name += ".tmp";
+    return target.parent_path() / name;
 }
 
 bool WriteWhole(const fs::path& file, std::span<const std::uint8_t> bytes) {
