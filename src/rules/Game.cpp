@@ -4,6 +4,8 @@
 #include "game/NumberFormat.h"
 #include "savedata/SaveGameData.h"
 
+#include <exception>
+
 namespace goalvanta {
 
 namespace {
@@ -39,7 +41,12 @@ class TGame::TPanelHold {
 public:
     explicit TPanelHold(TGame& game) : FGame(game) { ++FGame.FPanelHolds; }
     ~TPanelHold() {
-        if (--FGame.FPanelHolds == 0)
+        if (--FGame.FPanelHolds > 0)
+            return;
+        // Drawing may throw, which must not happen while an error unwinds.
+        if (std::uncaught_exceptions() > FUnwinding)
+            FGame.FHeldMainPlayer.reset();
+        else
             FGame.ShowHeldMainPlayerState();
     }
     TPanelHold(const TPanelHold&) = delete;
@@ -47,6 +54,7 @@ public:
 
 private:
     TGame& FGame;
+    const int FUnwinding = std::uncaught_exceptions();
 };
 
 namespace {
