@@ -14,7 +14,8 @@ namespace goalvanta {
 namespace {
 
 // Cells of every kind a report list shows: an icon with a short text on the left,
-// numbers on the right, centred text, texts too long for their cell, empty cells.
+// numbers on the right, centred text, texts too long for their cell, a tab, empty
+// cells.
 class TCellsModel final : public TTvListModel {
     Q_OBJECT
 public:
@@ -36,7 +37,10 @@ public:
                 return row % 5 == 0 ? QStringLiteral("unknown")
                                     : QLocale::c().toString(row * 987654321LL % 2000000001);
             default:
-                return row % 6 == 0 ? QString() : QStringLiteral("Item %1").arg(row);
+                if (row % 6 == 0)
+                    return QString();
+                return row % 6 == 1 ? QStringLiteral("Tab\tstop")
+                                    : QStringLiteral("Item %1").arg(row);
             }
         case Qt::DecorationRole:
             if (index.column() == 0 && row % 3 != 0) {
