@@ -12,6 +12,15 @@ namespace {
 // shows new numbers on every page, so the cache must not grow with the roster.
 constexpr qsizetype MaxCachedTexts = 4096;
 
+// Fusion and Windows draw an item's text with the common style's code, which the
+// cached path reproduces; any other style may draw its own, and gets the standard
+// path.
+bool DrawsCommonItemText(const QStyle& style) {
+    const QString name = style.name();
+    return name.compare(QLatin1String("fusion"), Qt::CaseInsensitive) == 0 ||
+           name.compare(QLatin1String("windows"), Qt::CaseInsensitive) == 0;
+}
+
 } // namespace
 
 const QStaticText& TTvItemDelegate::Prepared(const QString& text, const QFont& font) const {
@@ -34,8 +43,10 @@ void TTvItemDelegate::paint(QPainter* painter, const QStyleOptionViewItem& optio
                             const QModelIndex& index) const {
     QStyleOptionViewItem cell = option;
     initStyleOption(&cell, index);
+    const QWidget* widget = cell.widget;
+    const QStyle* style = widget != nullptr ? widget->style() : QApplication::style();
     const bool plainLine =
-        cell.features.testFlag(QStyleOptionViewItem::HasDisplay) &&
+        DrawsCommonItemText(*style) && cell.features.testFlag(QStyleOptionViewItem::HasDisplay) &&
         !cell.features.testFlag(QStyleOptionViewItem::WrapText) && !cell.text.isEmpty() &&
         !cell.text.contains(QChar::LineFeed) && !cell.text.contains(QChar::LineSeparator) &&
         !cell.state.testFlag(QStyle::State_Editing) && cell.direction == Qt::LeftToRight;
@@ -44,8 +55,6 @@ void TTvItemDelegate::paint(QPainter* painter, const QStyleOptionViewItem& optio
         return;
     }
 
-    const QWidget* widget = cell.widget;
-    const QStyle* style = widget != nullptr ? widget->style() : QApplication::style();
     // Where the style puts the text does not depend on the text: the cell less its
     // icon. The text margins are those the style draws a view item's text with.
     const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, widget) + 1;

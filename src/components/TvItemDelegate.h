@@ -13,7 +13,8 @@ namespace goalvanta {
 // page of a list costs; a page of the roster or the shop shows texts that were
 // mostly drawn before. Background, selection, icon and focus stay the style's.
 // A text that does not fit its cell, holds a line break or wraps takes the
-// standard path, so elision and wrapping look as they always do.
+// standard path, so elision and wrapping look as they always do; so does every
+// text under a style other than Fusion or Windows, which may draw texts its way.
 class TTvItemDelegate : public QStyledItemDelegate {
     Q_OBJECT
 public:

@@ -6,6 +6,8 @@
 #include <QIcon>
 #include <QLocale>
 #include <QPixmap>
+#include <QProxyStyle>
+#include <QStyleFactory>
 #include <QStyledItemDelegate>
 #include <QTest>
 #include <memory>
@@ -57,6 +59,23 @@ public:
     }
 };
 
+// A style that draws item texts its own way: in capitals.
+class TCapitalsStyle final : public QProxyStyle {
+public:
+    TCapitalsStyle() : QProxyStyle(QStyleFactory::create("Fusion")) {}
+    void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
+                     const QWidget* widget) const override {
+        if (const auto* item = qstyleoption_cast<const QStyleOptionViewItem*>(option);
+            element == CE_ItemViewItem && item != nullptr) {
+            QStyleOptionViewItem capitals = *item;
+            capitals.text = capitals.text.toUpper();
+            QProxyStyle::drawControl(element, &capitals, painter, widget);
+            return;
+        }
+        QProxyStyle::drawControl(element, option, painter, widget);
+    }
+};
+
 } // namespace
 
 class TTvItemDelegateTest : public QObject {
@@ -66,6 +85,7 @@ private:
     std::unique_ptr<TCellsModel> FModel;
     std::unique_ptr<TTvColumnInfos> FLayout;
     std::unique_ptr<TTvListView> FView;
+    std::unique_ptr<QStyle> FStyle;
 
     // The viewport as drawn by the view's own delegate and by Qt's standard one.
     std::pair<QImage, QImage> BothDrawings() {
@@ -110,6 +130,7 @@ private slots:
 
     void cleanup() {
         FView.reset();
+        FStyle.reset();
         FLayout.reset();
         FModel.reset();
     }
@@ -121,6 +142,7 @@ private slots:
         QTest::newRow("narrow columns") << "narrow";
         QTest::newRow("disabled") << "disabled";
         QTest::newRow("scrolled") << "scrolled";
+        QTest::newRow("a style that draws texts its own way") << "style";
     }
 
     void drawsEveryCellAsTheStandardDelegate() {
@@ -137,6 +159,9 @@ private slots:
             FView->setEnabled(false);
         } else if (change == "scrolled") {
             FView->scrollToBottom();
+        } else if (change == "style") {
+            FStyle = std::make_unique<TCapitalsStyle>();
+            FView->setStyle(FStyle.get());
         }
         // Twice: the second drawing comes from the cache the first one filled.
         for (int pass = 0; pass < 2; ++pass) {
