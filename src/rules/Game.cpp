@@ -420,7 +420,6 @@ void TGame::MainPlayerStateView() {
         FHeldMainPlayer = *FMainPlayer;
         return;
     }
-    FHeldMainPlayer.reset();
     FScreen.ShowMainPlayerState(MainPlayerView());
 }
 
