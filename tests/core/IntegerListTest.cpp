@@ -1,9 +1,23 @@
 #include "lists/IntegerList.h"
 
+#include "FakeScreen.h"
+
 #include <gtest/gtest.h>
+#include <vector>
 
 namespace goalvanta {
 namespace {
+
+std::vector<std::int32_t> Values(const TIntegerList& list) {
+    return {list.begin(), list.end()};
+}
+
+TIntegerList ListOf(std::initializer_list<std::int32_t> values) {
+    TIntegerList list;
+    for (std::int32_t v : values)
+        list.Add(v);
+    return list;
+}
 
 TEST(IntegerList, AddGivesConsecutiveIndicesAndGrowsInSteps) {
     TIntegerList list;
@@ -18,13 +32,6 @@ TEST(IntegerList, AddGivesConsecutiveIndicesAndGrowsInSteps) {
     EXPECT_EQ(list.Items(99), 99 * 7);
 }
 
-TEST(IntegerList, GrowthStep) {
-    const std::pair<std::int32_t, std::int32_t> cases[] = {{0, 4},   {8, 12},  {9, 25},
-                                                           {64, 80}, {65, 81}, {100, 125}};
-    for (auto [from, to] : cases)
-        EXPECT_EQ(TIntegerList::GrownCapacity(from), to) << "from " << from;
-}
-
 TEST(IntegerList, OutOfRangeRaisesListErrorAndChangesNothing) {
     TIntegerList list;
     EXPECT_THROW(list.Items(0), TListError);
@@ -35,32 +42,83 @@ TEST(IntegerList, OutOfRangeRaisesListErrorAndChangesNothing) {
     EXPECT_EQ(list.Items(1), -6);
     EXPECT_THROW(list.SetCapacity(1), TListError);
     EXPECT_THROW(list.SetCapacity(TIntegerList::MaxListSize + 1), TListError);
-    EXPECT_EQ(list.Count(), 2);
-    EXPECT_EQ(list.Items(0), 5);
+    EXPECT_EQ(Values(list), (std::vector<std::int32_t>{5, -6}));
+    EXPECT_EQ(list.Capacity(), 4);
     try {
         list.Items(9);
-    } catch (const TListError& e) {
-        EXPECT_STREQ(e.what(), "Listエラー");
+        FAIL() << "no error";
+    } catch (const std::exception& e) {
+        EXPECT_STREQ(e.what(), "Listエラー (EtcLists\\MyList, 117 行)");
     }
 }
 
-TEST(IntegerList, ClearReleasesAndAssignCopies) {
+TEST(IntegerList, ClearReleasesTheStorage) {
     TIntegerList list;
     list.Clear(); // harmless on an empty list
-    for (std::int32_t v : {3, 1, 2})
-        list.Add(v);
-    TIntegerList copy;
-    copy.Add(42);
-    copy.Assign(list);
+    EXPECT_EQ(list.Count(), 0);
+    list = ListOf({3, 1, 2});
     list.Clear();
     EXPECT_EQ(list.Count(), 0);
     EXPECT_EQ(list.Capacity(), 0);
-    ASSERT_EQ(copy.Count(), 3);
-    EXPECT_EQ(std::vector<std::int32_t>(copy.begin(), copy.end()),
-              (std::vector<std::int32_t>{3, 1, 2}));
+    EXPECT_EQ(list.Add(8), 0);
+    EXPECT_EQ(list.Capacity(), 4);
+}
+
+TEST(IntegerList, AssignAndAddListCopyInOrder) {
+    const TIntegerList source = ListOf({3, 1, 2});
+    TIntegerList copy = ListOf({42, 43, 44, 45, 46});
+    copy.Assign(source);
+    EXPECT_EQ(Values(copy), (std::vector<std::int32_t>{3, 1, 2}));
+    EXPECT_EQ(copy.Capacity(), 4) << "assigning regrows from an empty list";
+
+    // Through the base, as a caller that knows neither side's type would.
+    TIntegerList other = ListOf({9});
+    static_cast<TAssignable&>(other).Assign(static_cast<const TAssignable&>(source));
+    EXPECT_EQ(Values(other), Values(source));
+
     copy.AddList(copy); // appending a list to itself doubles it
+    EXPECT_EQ(Values(copy), (std::vector<std::int32_t>{3, 1, 2, 3, 1, 2}));
+    copy.Assign(copy);
     EXPECT_EQ(copy.Count(), 6);
-    EXPECT_EQ(copy.Items(5), 2);
+
+    // Copies are independent; a moved-from list is empty.
+    TIntegerList copied(source);
+    copied.Add(4);
+    EXPECT_EQ(source.Count(), 3);
+    TIntegerList moved(std::move(copied));
+    EXPECT_EQ(Values(moved), (std::vector<std::int32_t>{3, 1, 2, 4}));
+    EXPECT_EQ(copied.Count(), 0); // NOLINT(bugprone-use-after-move): a moved list is empty
+}
+
+// Sources that are not integer record lists: another kind of record list, and an
+// assignable object that is no list at all.
+TEST(IntegerList, AssignFromAnUnsuitableSourceFailsAndKeepsTheList) {
+    class TNotAList : public TAssignable {};
+    TNumericList<double> doubles;
+    doubles.Add(1.5);
+    const TNotAList notAList;
+    for (const TAssignable* source :
+         {static_cast<const TAssignable*>(&doubles), static_cast<const TAssignable*>(&notAList)}) {
+        TIntegerList list = ListOf({7, 8});
+        EXPECT_THROW(list.Assign(*source), TAssignError);
+        EXPECT_EQ(Values(list), (std::vector<std::int32_t>{7, 8}));
+    }
+}
+
+// A list error raised in the middle of a game command leaves the command as an
+// exception the caller can show, with the screen's brackets closed.
+TEST(IntegerList, ErrorInsideACommandReachesTheCaller) {
+    test::TGameFixture f;
+    f.Screen.SelectRows({0, f.Roster().Count()}); // the second row does not exist
+    try {
+        f.Game.Execute(TCommand::Game);
+        FAIL() << "no error";
+    } catch (const std::exception& e) {
+        EXPECT_NE(dynamic_cast<const TListError*>(&e), nullptr);
+        EXPECT_STREQ(e.what(), "Listエラー (EtcLists\\MyList, 117 行)");
+    }
+    EXPECT_EQ(f.Screen.WaitDepth, 0);
+    EXPECT_EQ(f.Screen.UpdateDepth, 0);
 }
 
 } // namespace
