@@ -3,6 +3,7 @@
 #include "lists/IntegerList.h"
 
 #include <algorithm>
+#include <climits>
 
 namespace goalvanta {
 
@@ -152,6 +153,67 @@ void ToggleSortColumn(std::vector<TTvListColumn>& columns, int clickedPosition,
     clicked.Caption = state.SortMark() + infos.Items(clicked.Tag).Caption;
     columns = std::move(built);
     sort = std::move(state);
+}
+
+int ClampColumnWidth(const TTvListColumn& column, int width) noexcept {
+    if (column.MaxWidth > 0)
+        width = std::min(width, column.MaxWidth);
+    if (column.MinWidth > 0)
+        width = std::max(width, column.MinWidth);
+    return width;
+}
+
+std::vector<int> LayOutColumnWidths(const std::vector<TTvListColumn>& columns,
+                                    const std::vector<int>& current, int available, int floor) {
+    std::vector<int> widths(columns.size());
+    std::vector<std::size_t> sharing;
+    long long left = available;
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+        if (columns[i].AutoSize) {
+            sharing.push_back(i);
+            continue;
+        }
+        widths[i] =
+            ClampColumnWidth(columns[i], i < current.size() ? current[i] : columns[i].Width);
+        left -= widths[i];
+    }
+    const auto lowest = [&](std::size_t i) {
+        return std::max(floor, ClampColumnWidth(columns[i], floor));
+    };
+    const auto highest = [&](std::size_t i) {
+        return columns[i].MaxWidth > 0 ? std::max(columns[i].MaxWidth, lowest(i)) : INT_MAX;
+    };
+    // Share out what is left; a column whose share falls outside its limits is held
+    // at the limit and leaves the sharing, and the rest share again. Columns held at
+    // their least width go first, as they take from the others; each round settles
+    // at least one column, so this ends.
+    while (!sharing.empty()) {
+        const long long pool = std::max(left, 0LL);
+        const long long count = static_cast<long long>(sharing.size());
+        std::vector<long long> share(sharing.size());
+        for (std::size_t k = 0; k < sharing.size(); ++k)
+            share[k] = pool / count + (static_cast<long long>(k) < pool % count ? 1 : 0);
+        std::vector<std::size_t> rest;
+        bool heldLow = false;
+        for (std::size_t k = 0; k < sharing.size(); ++k)
+            heldLow = heldLow || share[k] < lowest(sharing[k]);
+        for (std::size_t k = 0; k < sharing.size(); ++k) {
+            const std::size_t i = sharing[k];
+            if (heldLow ? share[k] < lowest(i) : share[k] > highest(i)) {
+                widths[i] = heldLow ? lowest(i) : highest(i);
+                left -= widths[i];
+            } else {
+                rest.push_back(i);
+            }
+        }
+        if (rest.size() == sharing.size()) {
+            for (std::size_t k = 0; k < sharing.size(); ++k)
+                widths[sharing[k]] = static_cast<int>(share[k]);
+            break;
+        }
+        sharing = std::move(rest);
+    }
+    return widths;
 }
 
 } // namespace goalvanta

@@ -166,4 +166,19 @@ void ApplyColumnInfos(std::vector<TTvListColumn>& columns, const TTvListColumnIn
 void ToggleSortColumn(std::vector<TTvListColumn>& columns, int clickedPosition,
                       const TTvListColumnInfos& infos, TTvSortState& sort);
 
+// `width` brought within the column's limits: not above MaxWidth and not below
+// MinWidth, where a limit of 0 or less is none. A MinWidth above MaxWidth wins, so
+// a column is never narrower than its owner asked.
+int ClampColumnWidth(const TTvListColumn& column, int width) noexcept;
+
+// The widths of `columns` in a view `available` pixels wide, given their `current`
+// widths (one per column). The columns without AutoSize keep their current width,
+// clamped to their limits; the AutoSize columns share what those leave over, as
+// evenly as whole pixels allow (the leftmost get the odd pixels). A column held at
+// one of its limits gives up or takes its part of the share to the others. No
+// AutoSize column gets less than `floor` (or its MinWidth): when the others fill
+// the view, the list scrolls sideways rather than hiding a column.
+std::vector<int> LayOutColumnWidths(const std::vector<TTvListColumn>& columns,
+                                    const std::vector<int>& current, int available, int floor);
+
 } // namespace goalvanta

@@ -2,8 +2,11 @@
 
 #include "components/TvItemDelegate.h"
 
+#include <QEvent>
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QScopedValueRollback>
+#include <QStyleOptionHeader>
 #include <algorithm>
 #include <iterator>
 #include <stdexcept>
@@ -38,6 +41,23 @@ public:
 private:
     QWidget* FWidget;
     bool FWas;
+};
+
+// A header that shows each column's image from its view's small images.
+class TTvHeaderView final : public QHeaderView {
+public:
+    explicit TTvHeaderView(TTvListView* view) : QHeaderView(Qt::Horizontal, view), FView(view) {}
+
+protected:
+    void initStyleOptionForIndex(QStyleOptionHeader* option, int logicalIndex) const override {
+        QHeaderView::initStyleOptionForIndex(option, logicalIndex);
+        const QIcon image = FView->ColumnImage(visualIndex(logicalIndex));
+        if (!image.isNull())
+            option->icon = image;
+    }
+
+private:
+    TTvListView* FView;
 };
 
 } // namespace
@@ -89,7 +109,8 @@ void TTvListModel::SetColumns(std::vector<TTvListColumn> columns) {
     for (int i = 0; i < kept; ++i) {
         TTvListColumn& column = FColumns[static_cast<std::size_t>(i)];
         TTvListColumn& incoming = columns[static_cast<std::size_t>(i)];
-        if (column.Caption != incoming.Caption || column.Alignment != incoming.Alignment) {
+        if (column.Caption != incoming.Caption || column.Alignment != incoming.Alignment ||
+            column.ImageIndex != incoming.ImageIndex) {
             firstHeader = std::min(firstHeader, i);
             lastHeader = i;
         }
@@ -118,6 +139,7 @@ void TTvListModel::RefreshRows(int first, int last) {
 // TTvListView
 
 TTvListView::TTvListView(QWidget* parent) : QTreeView(parent) {
+    setHeader(new TTvHeaderView(this));
     setRootIsDecorated(false);
     setUniformRowHeights(true);
     setItemsExpandable(false);
@@ -134,6 +156,8 @@ TTvListView::TTvListView(QWidget* parent) : QTreeView(parent) {
         if (header()->sectionsClickable())
             emit columnClicked(header()->visualIndex(logicalIndex));
     });
+    connect(header(), &QHeaderView::sectionResized, this,
+            [this](int logicalIndex, int, int newSize) { SectionResized(logicalIndex, newSize); });
 }
 
 void TTvListView::setModel(QAbstractItemModel* model) {
@@ -154,6 +178,22 @@ bool TTvListView::HeaderClickable() const {
     return header()->sectionsClickable();
 }
 
+void TTvListView::SetSmallImages(QList<QIcon> images) {
+    FSmallImages = std::move(images);
+    header()->viewport()->update();
+}
+
+QIcon TTvListView::ColumnImage(int columnPosition) const {
+    const TTvListModel* listModel = ListModel();
+    if (listModel == nullptr || columnPosition < 0 ||
+        columnPosition >= static_cast<int>(listModel->Columns().size()))
+        return {};
+    const int image = listModel->Columns()[static_cast<std::size_t>(columnPosition)].ImageIndex;
+    if (image < 0 || image >= FSmallImages.size())
+        return {};
+    return FSmallImages[image];
+}
+
 void TTvListView::ApplyColumnInfos() {
     TTvListModel* listModel = ListModel();
     if (listModel == nullptr || FColumnInfos == nullptr)
@@ -163,8 +203,67 @@ void TTvListView::ApplyColumnInfos() {
     goalvanta::ApplyColumnInfos(columns, FColumnInfos->ColumnInfos(), FSortState);
     listModel->SetColumns(std::move(columns));
     const std::vector<TTvListColumn>& built = listModel->Columns();
-    for (std::size_t i = 0; i < built.size(); ++i)
-        header()->resizeSection(static_cast<int>(i), built[i].Width);
+    {
+        const QScopedValueRollback sizing(FSizingSections, true);
+        for (std::size_t i = 0; i < built.size(); ++i)
+            header()->resizeSection(static_cast<int>(i),
+                                    ClampColumnWidth(built[i], built[i].Width));
+    }
+    LayOutAutoSizeColumns();
+}
+
+bool TTvListView::viewportEvent(QEvent* event) {
+    const bool handled = QTreeView::viewportEvent(event);
+    if (event->type() == QEvent::Resize)
+        LayOutAutoSizeColumns();
+    return handled;
+}
+
+void TTvListView::LayOutAutoSizeColumns() {
+    const TTvListModel* listModel = ListModel();
+    if (listModel == nullptr || FSizingSections)
+        return;
+    const std::vector<TTvListColumn>& columns = listModel->Columns();
+    const int count = std::min(static_cast<int>(columns.size()), header()->count());
+    bool anyAutoSize = false;
+    for (int i = 0; i < count; ++i) {
+        const bool autoSize = columns[static_cast<std::size_t>(i)].AutoSize;
+        anyAutoSize = anyAutoSize || autoSize;
+        // The view sizes these; a drag would be undone at the next resize.
+        const QHeaderView::ResizeMode mode =
+            autoSize ? QHeaderView::Fixed : QHeaderView::Interactive;
+        if (header()->sectionResizeMode(i) != mode)
+            header()->setSectionResizeMode(i, mode);
+    }
+    if (!anyAutoSize)
+        return;
+    std::vector<int> current(static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i)
+        current[static_cast<std::size_t>(i)] = header()->sectionSize(i);
+    const std::vector<TTvListColumn> shown(columns.begin(), columns.begin() + count);
+    const std::vector<int> widths =
+        LayOutColumnWidths(shown, current, viewport()->width(), header()->minimumSectionSize());
+    const QScopedValueRollback sizing(FSizingSections, true);
+    for (int i = 0; i < count; ++i)
+        if (widths[static_cast<std::size_t>(i)] != current[static_cast<std::size_t>(i)])
+            header()->resizeSection(i, widths[static_cast<std::size_t>(i)]);
+}
+
+void TTvListView::SectionResized(int logicalIndex, int newSize) {
+    const TTvListModel* listModel = ListModel();
+    if (listModel == nullptr || FSizingSections || logicalIndex < 0 ||
+        logicalIndex >= static_cast<int>(listModel->Columns().size()))
+        return;
+    const TTvListColumn& column = listModel->Columns()[static_cast<std::size_t>(logicalIndex)];
+    // A drag moves the edge freely; the section stops at the limit each time the
+    // pointer passes it.
+    const int limited = ClampColumnWidth(column, newSize);
+    if (limited != newSize) {
+        const QScopedValueRollback sizing(FSizingSections, true);
+        header()->resizeSection(logicalIndex, limited);
+    }
+    if (!column.AutoSize)
+        LayOutAutoSizeColumns();
 }
 
 void TTvListView::ToggleSortColumn(int columnPosition) {

@@ -4,6 +4,8 @@
 #include "lists/IntegerList.h"
 
 #include <QAbstractTableModel>
+#include <QIcon>
+#include <QList>
 #include <QTreeView>
 #include <utility>
 #include <vector>
@@ -64,8 +66,18 @@ public:
     void SetHeaderClickable(bool clickable);
     bool HeaderClickable() const;
 
+    // The images a column's ImageIndex picks from for its header.
+    void SetSmallImages(QList<QIcon> images);
+    const QList<QIcon>& SmallImages() const noexcept { return FSmallImages; }
+    // The header image of the column at `columnPosition`: the small image its
+    // ImageIndex names, or a null icon for -1, an index outside the images, or a
+    // position outside the columns.
+    QIcon ColumnImage(int columnPosition) const;
+
     // Rebuilds the model's columns from the layout and sizes the header sections
-    // from their widths. Does nothing without a model or a layout.
+    // from their widths, within each column's MinWidth and MaxWidth; AutoSize
+    // columns share the width the others leave. Does nothing without a model or a
+    // layout.
     void ApplyColumnInfos();
     // What a click on the header at `columnPosition` does to the sort marks and the
     // sort state. Does nothing without a model or a layout.
@@ -89,12 +101,24 @@ public:
 signals:
     void columnClicked(int position);
 
+protected:
+    bool viewportEvent(QEvent* event) override;
+
 private:
+    // Gives the AutoSize columns their share of the viewport's width and lets only
+    // the other columns be dragged.
+    void LayOutAutoSizeColumns();
+    // Keeps a section that was dragged or set within its column's limits.
+    void SectionResized(int logicalIndex, int newSize);
     // The selected rows as disjoint, ascending ranges of first and last row.
     std::vector<std::pair<int, int>> SelectedRanges() const;
 
     TTvSortState FSortState;
     TTvColumnInfos* FColumnInfos = nullptr;
+    QList<QIcon> FSmallImages;
+    // Set while this view sizes sections itself, so that its own resizes are not
+    // taken for the user's.
+    bool FSizingSections = false;
 };
 
 } // namespace goalvanta

@@ -414,5 +414,92 @@ TEST(ColumnInfos, AssignCopiesEveryDescription) {
     EXPECT_EQ(copy.Items(0).IdentName, "TvListColumnInfo0");
 }
 
+// A column of the given width and limits; AutoSize when `autoSize`.
+TTvListColumn Column(int width, bool autoSize = false, int minWidth = 0, int maxWidth = 0) {
+    TTvListColumn column;
+    column.Width = width;
+    column.AutoSize = autoSize;
+    column.MinWidth = minWidth;
+    column.MaxWidth = maxWidth;
+    return column;
+}
+
+TEST(ColumnInfos, ClampColumnWidthKeepsTheLimits) {
+    struct TCase {
+        int MinWidth, MaxWidth, Width, Expected;
+    };
+    const TCase cases[] = {
+        {0, 0, 300, 300},    {0, 0, 1, 1},         {0, 120, 300, 120},
+        {0, 120, 119, 119},  {80, 0, 26, 80},      {80, 0, 500, 500},
+        {80, 120, 100, 100}, {150, 120, 100, 150}, {-5, -5, 7, 7},
+    };
+    for (const TCase& c : cases)
+        EXPECT_EQ(ClampColumnWidth(Column(50, false, c.MinWidth, c.MaxWidth), c.Width), c.Expected)
+            << c.MinWidth << ".." << c.MaxWidth << " width " << c.Width;
+}
+
+TEST(ColumnInfos, AutoSizeColumnsShareTheWidthLeftOver) {
+    struct TCase {
+        const char* Name;
+        std::vector<TTvListColumn> Columns;
+        std::vector<int> Current;
+        int Available;
+        std::vector<int> Expected;
+    };
+    const std::vector<TCase> cases = {
+        {"no AutoSize column: every width stays",
+         {Column(100), Column(100)},
+         {100, 130},
+         500,
+         {100, 130}},
+        {"one takes all that is left", {Column(100), Column(50, true)}, {100, 50}, 400, {100, 300}},
+        {"two share, the left one gets the odd pixel",
+         {Column(50, true), Column(100), Column(50, true)},
+         {50, 100, 50},
+         301,
+         {101, 100, 100}},
+        {"a dragged column's current width counts",
+         {Column(100), Column(50, true)},
+         {160, 50},
+         400,
+         {160, 240}},
+        {"a fixed column over its limit is brought back",
+         {Column(100, false, 0, 120), Column(50, true)},
+         {300, 50},
+         400,
+         {120, 280}},
+        {"held at MaxWidth, the rest goes to the other",
+         {Column(50, true, 0, 120), Column(50, true)},
+         {50, 50},
+         400,
+         {120, 280}},
+        {"held at MinWidth, the other gets less",
+         {Column(50, true, 250), Column(50, true)},
+         {50, 50},
+         400,
+         {250, 150}},
+        {"every share capped: the view shows empty space",
+         {Column(50, true, 0, 100), Column(50, true, 0, 90)},
+         {50, 50},
+         400,
+         {100, 90}},
+        {"the others fill the view: the floor",
+         {Column(500), Column(50, true)},
+         {500, 50},
+         400,
+         {500, 20}},
+        {"the others fill the view: MinWidth above the floor",
+         {Column(500), Column(50, true, 60)},
+         {500, 50},
+         400,
+         {500, 60}},
+        {"MaxWidth below the floor gives the floor", {Column(50, true, 0, 10)}, {50}, 400, {20}},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        EXPECT_EQ(LayOutColumnWidths(c.Columns, c.Current, c.Available, 20), c.Expected);
+    }
+}
+
 } // namespace
 } // namespace goalvanta

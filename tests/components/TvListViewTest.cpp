@@ -2,6 +2,8 @@
 
 #include <QAbstractItemModelTester>
 #include <QHeaderView>
+#include <QMouseEvent>
+#include <QPixmap>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QStandardItemModel>
@@ -244,6 +246,134 @@ private slots:
         FView->GetSelectedIndices(rows);
         QCOMPARE(rows.Items(499), 499);
         QCOMPARE(rows.Items(500), 501);
+    }
+
+    // Dragging the right edge of the first section by `drag` pixels.
+    void DragFirstEdge(int drag) {
+        QHeaderView* header = FView->header();
+        QWidget* target = header->viewport();
+        const int edge = header->sectionViewportPosition(0) + header->sectionSize(0) - 1;
+        const QPoint from(edge, header->height() / 2);
+        QTest::mousePress(target, Qt::LeftButton, {}, from);
+        for (int step = 1; step <= 4; ++step) {
+            const QPointF at = from + QPoint(drag * step / 4, 0);
+            QMouseEvent move(QEvent::MouseMove, at, target->mapToGlobal(at), Qt::NoButton,
+                             Qt::LeftButton, Qt::NoModifier);
+            QCoreApplication::sendEvent(target, &move);
+        }
+        QTest::mouseRelease(target, Qt::LeftButton, {}, from + QPoint(drag, 0));
+    }
+
+    // A description with MinWidth and MaxWidth is built within them and a drag of
+    // its edge stops at them; the other column keeps its width.
+    void dragStopsAtTheLimits_data() {
+        QTest::addColumn<int>("minWidth");
+        QTest::addColumn<int>("maxWidth");
+        QTest::addColumn<int>("width");
+        QTest::addColumn<int>("built");
+        QTest::addColumn<int>("drag");
+        QTest::addColumn<int>("dragged");
+        QTest::newRow("no limits, wider") << 0 << 0 << 100 << 100 << 200 << 300;
+        QTest::newRow("no limits, narrower") << 0 << 0 << 100 << 100 << -60 << 40;
+        QTest::newRow("MaxWidth 120 dragged to 300") << 0 << 120 << 100 << 100 << 200 << 120;
+        QTest::newRow("MinWidth 80 dragged to 26") << 80 << 0 << 100 << 100 << -74 << 80;
+        QTest::newRow("within the limits") << 80 << 120 << 100 << 100 << 10 << 110;
+        QTest::newRow("Width above MaxWidth") << 0 << 120 << 300 << 120 << -10 << 110;
+        QTest::newRow("Width below MinWidth") << 80 << 0 << 30 << 80 << 15 << 95;
+    }
+    void dragStopsAtTheLimits() {
+        QFETCH(int, minWidth);
+        QFETCH(int, maxWidth);
+        QFETCH(int, width);
+        QFETCH(int, built);
+        QFETCH(int, drag);
+        QFETCH(int, dragged);
+        TTvListColumnInfo& result = FLayout->ColumnInfos().Items(0);
+        result.MinWidth = minWidth;
+        result.MaxWidth = maxWidth;
+        result.Width = width;
+        FView->ApplyColumnInfos();
+        QHeaderView* header = FView->header();
+        QCOMPARE(header->sectionSize(0), built);
+
+        DragFirstEdge(drag);
+        QCOMPARE(header->sectionSize(0), dragged);
+        QCOMPARE(header->sectionSize(1), 100);
+        QCOMPARE(FModel->Columns()[0].Width, width); // what the user does stays in the header
+    }
+
+    // AutoSize columns share what the others leave of the viewport, as it resizes
+    // and as the other columns are dragged; the view sizes them, the user cannot.
+    void autoSizeColumnsShareTheWidthLeft() {
+        TTvListColumnInfo& note = FLayout->ColumnInfos().Add();
+        note.Caption = "Note";
+        note.AutoSize = true;
+        FLayout->ColumnInfos().Items(0).AutoSize = true;
+        FLayout->ColumnInfos().Items(0).MaxWidth = 150;
+        FView->ApplyColumnInfos();
+        QHeaderView* header = FView->header();
+        const auto sizes = [header] {
+            return QList<int>{header->sectionSize(0), header->sectionSize(1),
+                              header->sectionSize(2)};
+        };
+        const auto leftOver = [this] { return FView->viewport()->width() - 100; };
+
+        QCOMPARE(sizes(), (QList<int>{leftOver() / 2 + leftOver() % 2, 100, leftOver() / 2}));
+        QCOMPARE(header->sectionResizeMode(0), QHeaderView::Fixed);
+        QCOMPARE(header->sectionResizeMode(1), QHeaderView::Interactive);
+
+        FView->resize(800, 300);
+        QTRY_COMPARE(sizes(), (QList<int>{150, 100, leftOver() - 150}));
+
+        FView->resize(260, 300);
+        QTRY_COMPARE(FView->viewport()->width() < 260, true);
+        QCOMPARE(sizes(), (QList<int>{leftOver() / 2 + leftOver() % 2, 100, leftOver() / 2}));
+
+        // A wider fixed column leaves less to share.
+        header->resizeSection(1, 140);
+        const int rest = FView->viewport()->width() - 140;
+        QCOMPARE(sizes(), (QList<int>{rest / 2 + rest % 2, 140, rest / 2}));
+
+        // Back to a plain layout: every column can be dragged again.
+        for (int i = 0; i < 3; ++i)
+            FLayout->ColumnInfos().Items(i).AutoSize = false;
+        FView->ApplyColumnInfos();
+        QCOMPARE(sizes(), (QList<int>{100, 100, 50}));
+        QCOMPARE(header->sectionResizeMode(0), QHeaderView::Interactive);
+    }
+
+    void headerImageComesFromTheImageList() {
+        const auto solid = [](QColor color) {
+            QPixmap pixmap(16, 16);
+            pixmap.fill(color);
+            return QIcon(pixmap);
+        };
+        FLayout->ColumnInfos().Items(1).ImageIndex = 1;
+        FView->ApplyColumnInfos();
+        QVERIFY(FView->ColumnImage(1).isNull()); // no images yet
+        FView->SetSmallImages({solid(Qt::red), solid(QColor(0, 200, 0))});
+        QVERIFY(FView->ColumnImage(0).isNull());
+        QCOMPARE(FView->ColumnImage(1).cacheKey(), FView->SmallImages()[1].cacheKey());
+        QVERIFY(FView->ColumnImage(2).isNull());
+
+        // Drawn in the second section only.
+        const auto greenIn = [this](int section) {
+            QHeaderView* header = FView->header();
+            const QImage shot = header->grab().toImage();
+            const int from = header->sectionViewportPosition(section);
+            int green = 0;
+            for (int x = from; x < from + header->sectionSize(section); ++x)
+                for (int y = 0; y < shot.height(); ++y)
+                    green += shot.pixelColor(x, y) == QColor(0, 200, 0);
+            return green;
+        };
+        QVERIFY(greenIn(1) > 100);
+        QCOMPARE(greenIn(0), 0);
+
+        FLayout->ColumnInfos().Items(1).ImageIndex = 7; // outside the images
+        FView->ApplyColumnInfos();
+        QVERIFY(FView->ColumnImage(1).isNull());
+        QCOMPARE(greenIn(1), 0);
     }
 
     void refreshRepaintsTheRowsInView() {
