@@ -91,14 +91,23 @@ TDragContext ContextOf(const QDropEvent& event) {
     return context;
 }
 
-// Tells the source what the target does: nothing unless a drop effect remains.
-void Answer(QDropEvent& event, int effect) {
-    const int action = effect & (CopyBit | MoveBit | LinkBit);
-    if (action == 0) {
+// Tells the source what the handlers left in the context: nothing after a failure,
+// else the one effect the keys pick among those both the handlers and the source
+// allow, or nothing when there is none.
+void Answer(QDropEvent& event, const TDragContext& context) {
+    if (context.Result < 0) {
         event.ignore();
         return;
     }
-    event.setDropAction(static_cast<Qt::DropAction>(action));
+    const TDropEffect effect =
+        PickDropEffect(EffectsFromDropEffect(context.Effect) &
+                           EffectsFromDropEffect(event.possibleActions().toInt()),
+                       event.modifiers());
+    if (effect == ekNone) {
+        event.ignore();
+        return;
+    }
+    event.setDropAction(static_cast<Qt::DropAction>(DropEffectFromEffects({effect})));
     event.accept();
 }
 
@@ -140,6 +149,15 @@ TDropEffect KeyStateToEffect(Qt::KeyboardModifiers keys) {
     if (!keys.testFlag(Qt::ShiftModifier))
         return ekCopy;
     return keys.testFlag(Qt::ControlModifier) ? ekLink : ekMove;
+}
+
+TDropEffect PickDropEffect(TDropEffects usable, Qt::KeyboardModifiers keys) {
+    const TDropEffect asked = KeyStateToEffect(keys);
+    if (usable.Contains(asked))
+        return asked;
+    const auto fallback = std::ranges::find_if(
+        FallbackEffects, [usable](TDropEffect e) { return usable.Contains(e); });
+    return fallback == FallbackEffects.end() ? ekNone : *fallback;
 }
 
 TFormatId FormatIdOf(const std::string& name) {
@@ -203,14 +221,10 @@ TDropEffect TCustomOleDropTarget::ChooseDropEffect(const QMimeData* data,
         const TDropEffects usable = item.DropEffects & allowed;
         if (usable.IsEmpty())
             continue;
-        TDropEffect effect = KeyStateToEffect(keys);
-        if (!usable.Contains(effect)) {
-            const auto fallback = std::ranges::find_if(
-                FallbackEffects, [usable](TDropEffect e) { return usable.Contains(e); });
-            if (fallback == FallbackEffects.end())
-                return ekNone;
-            effect = *fallback;
-        }
+        // An item that allows only ekNone takes the data but chooses nothing.
+        const TDropEffect effect = PickDropEffect(usable, keys);
+        if (effect == ekNone)
+            return ekNone;
         FCurrentItem = &item;
         return effect;
     }
@@ -218,11 +232,12 @@ TDropEffect TCustomOleDropTarget::ChooseDropEffect(const QMimeData* data,
 }
 
 void TCustomOleDropTarget::AttachHandle(WId) {
+    FAcceptedDropsBefore = Target()->acceptDrops();
     Target()->setAcceptDrops(true);
 }
 
 void TCustomOleDropTarget::DetachHandle(WId) {
-    Target()->setAcceptDrops(false);
+    Target()->setAcceptDrops(FAcceptedDropsBefore);
 }
 
 void TCustomOleDropTarget::PreviewMessage(QEvent* event, bool& handled) {
@@ -240,7 +255,7 @@ void TCustomOleDropTarget::PreviewMessage(QEvent* event, bool& handled) {
             DragEnter(context);
         else
             DragOver(context);
-        Answer(drag, context.Effect);
+        Answer(drag, context);
         handled = true;
         break;
     }
@@ -255,7 +270,7 @@ void TCustomOleDropTarget::PreviewMessage(QEvent* event, bool& handled) {
         auto& drop = static_cast<QDropEvent&>(*event);
         TDragContext context = ContextOf(drop);
         Drop(context);
-        Answer(drop, context.Effect);
+        Answer(drop, context);
         handled = true;
         break;
     }

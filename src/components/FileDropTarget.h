@@ -58,6 +58,11 @@ int DropEffectFromEffects(TDropEffects effects);
 // everything else copies.
 TDropEffect KeyStateToEffect(Qt::KeyboardModifiers keys);
 
+// The one effect of `usable` to take while `keys` are held: the one the keys ask
+// for if it is usable, else the first usable of copy, move and link; ekNone when
+// none of them is.
+TDropEffect PickDropEffect(TDropEffects usable, Qt::KeyboardModifiers keys);
+
 // Numbers for data formats. The standard "CF_" names have fixed numbers (CF_TEXT 1,
 // CF_HDROP 15, ...); any other name gets a number from 0xC000 upward, the same one
 // every time it is asked for within the process. Names are case-sensitive. An empty
@@ -85,8 +90,12 @@ struct TDragContext {
     // The position in the coordinates of the target's widget.
     int X = 0;
     int Y = 0;
-    // Drop-effect bits: what the target will do. Handlers may change it.
+    // Drop-effect bits: what the target will do. Handlers may change it; bits for
+    // several effects are narrowed to one (PickDropEffect among those the source
+    // allows), and the drag or drop is refused when the source allows none of them.
     int Effect = 0;
+    // 0 (success) unless a handler says otherwise; a negative value is a failure,
+    // which refuses the drag or drop whatever Effect holds.
     int Result = 0;
 };
 
@@ -124,8 +133,9 @@ private:
     std::deque<TDFItem> FItems;
 };
 
-// Takes drops on its widget: while hooked, the widget accepts drops, and the drag
-// events of the widget go to this target instead of the widget. On entering and on
+// Takes drops on its widget: while hooked, the widget accepts drops (unhooked, it
+// accepts them again only if it did before), and the drag events of the widget go
+// to this target instead of the widget. On entering and on
 // every move, the first item whose format the data offers and whose effects meet the
 // ones the source allows becomes the current item; the drop goes to the item chosen
 // last.
@@ -167,6 +177,8 @@ protected:
 private:
     TDFItems FItems;
     TDFItem* FCurrentItem = nullptr;
+    // Whether the widget accepted drops before this target attached to it.
+    bool FAcceptedDropsBefore = false;
 };
 
 // Takes files dropped on its widget, copying by default:

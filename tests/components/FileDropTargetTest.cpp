@@ -30,9 +30,13 @@ std::unique_ptr<QMimeData> FileData(const QStringList& paths) {
     return data;
 }
 
-// A widget that counts the drag events that reach it.
+// A widget that counts the drag events that reach it, and whose native window a
+// test can destroy and create again.
 class TDropWidget : public QWidget {
 public:
+    using QWidget::create;
+    using QWidget::destroy;
+
     int DragEvents = 0;
 
 protected:
@@ -70,9 +74,10 @@ struct TDrop {
                              keys);
         return Send(Widget, event);
     }
-    TAnswer Drop(const QMimeData& data, int actions = AllActions) {
+    TAnswer Drop(const QMimeData& data, int actions = AllActions,
+                 Qt::KeyboardModifiers keys = Qt::NoModifier) {
         QDropEvent event(QPointF(7, 7), Qt::DropActions::fromInt(actions), &data, Qt::NoButton,
-                         Qt::NoModifier);
+                         keys);
         return Send(Widget, event);
     }
     void Leave() {
@@ -465,8 +470,111 @@ private slots:
                                    "item drop 0", "target drop 0"}));
     }
 
+    // What the handlers leave in the context decides the answer of the enter, the
+    // move and the drop alike: a failure Result refuses, and Effect bits for several
+    // effects come down to the one the keys pick among those the source allows.
+    void handlersResultAndEffect_data() {
+        QTest::addColumn<int>("allowed");
+        QTest::addColumn<Qt::KeyboardModifiers>("keys");
+        QTest::addColumn<int>("effect"); // what the handlers set
+        QTest::addColumn<int>("result");
+        QTest::addColumn<int>("answer"); // 0: refused
+        const Qt::KeyboardModifiers none;
+        const Qt::KeyboardModifiers shift = Qt::ShiftModifier;
+        const Qt::KeyboardModifiers link = Qt::ShiftModifier | Qt::ControlModifier;
+        const int copy = Qt::CopyAction, move = Qt::MoveAction, linkBit = Qt::LinkAction;
+        const int failure = static_cast<int>(0x80004005u); // a failed HRESULT
+        QTest::newRow("success") << AllActions << none << copy << 0 << copy;
+        QTest::newRow("failure refuses") << AllActions << none << copy << failure << 0;
+        QTest::newRow("failure refuses any effect")
+            << AllActions << shift << (copy | move) << -1 << 0;
+        QTest::newRow("positive result is no failure") << AllActions << none << copy << 1 << copy;
+        QTest::newRow("copy or move, no key: copy")
+            << AllActions << none << (copy | move) << 0 << copy;
+        QTest::newRow("copy or move, Shift: move")
+            << AllActions << shift << (copy | move) << 0 << move;
+        QTest::newRow("all, Shift+Control: link")
+            << AllActions << link << AllActions << 0 << linkBit;
+        QTest::newRow("move or link, no key: move")
+            << AllActions << none << (move | linkBit) << 0 << move;
+        QTest::newRow("copy or link, Shift: copy")
+            << AllActions << shift << (copy | linkBit) << 0 << copy;
+        QTest::newRow("all, the source copies only") << copy << link << AllActions << 0 << copy;
+        QTest::newRow("none of them allowed by the source")
+            << copy << none << (move | linkBit) << 0 << 0;
+        QTest::newRow("one effect the source does not allow") << copy << none << move << 0 << 0;
+        QTest::newRow("no effect") << AllActions << none << 0 << 0 << 0;
+    }
+    void handlersResultAndEffect() {
+        QFETCH(int, allowed);
+        QFETCH(Qt::KeyboardModifiers, keys);
+        QFETCH(int, effect);
+        QFETCH(int, result);
+        QFETCH(int, answer);
+
+        const auto decide = [effect, result](QObject*, TDragContext& context) {
+            context.Effect = effect;
+            context.Result = result;
+        };
+        const auto data = FileData({"/games/a.sav"});
+        // Qt sends the move and the drop only to a widget that took the enter, so
+        // each step is decided on its own, the steps before it left as they are.
+        for (const int step : {0, 1, 2}) {
+            TDrop drop;
+            (step == 0   ? drop.Target.OnDragEnter
+             : step == 1 ? drop.Target.OnDragOver
+                         : drop.Target.OnDrop) = decide;
+            TAnswer given = drop.Enter(*data, allowed, keys);
+            if (step >= 1) {
+                QVERIFY(given.Accepted);
+                given = drop.Move(*data, allowed, keys);
+            }
+            if (step == 2) {
+                QVERIFY(given.Accepted);
+                given = drop.Drop(*data, allowed, keys);
+                // The files are taken all the same; only the source hears otherwise.
+                QCOMPARE(drop.Target.DroppedFiles(), QStringList{"/games/a.sav"});
+            }
+            QCOMPARE(given.Accepted, answer != 0);
+            if (answer != 0)
+                QCOMPARE(int(given.Action), answer);
+        }
+    }
+
+    void pickDropEffect_data() {
+        QTest::addColumn<int>("usable"); // TDropEffects::Bits()
+        QTest::addColumn<Qt::KeyboardModifiers>("keys");
+        QTest::addColumn<int>("effect");
+        const Qt::KeyboardModifiers shift = Qt::ShiftModifier;
+        QTest::newRow("asked and usable")
+            << int(TDropEffects{ekMove, ekCopy}.Bits()) << shift << int(ekMove);
+        QTest::newRow("asked is not usable")
+            << int(TDropEffects{ekLink, ekMove}.Bits()) << Qt::KeyboardModifiers() << int(ekMove);
+        QTest::newRow("only none") << int(TDropEffects{ekNone}.Bits()) << shift << int(ekNone);
+        QTest::newRow("empty") << 0 << Qt::KeyboardModifiers() << int(ekNone);
+    }
+    void pickDropEffect() {
+        QFETCH(int, usable);
+        QFETCH(Qt::KeyboardModifiers, keys);
+        QFETCH(int, effect);
+        TDropEffects set;
+        for (const TDropEffect e : {ekNone, ekCopy, ekMove, ekLink})
+            if (usable & (1 << e))
+                set.Include(e);
+        QCOMPARE(int(PickDropEffect(set, keys)), effect);
+    }
+
+    // Hooking makes the widget take drops; unhooking, by hand, by the target's end or
+    // across a new native window, gives it back what it had.
+    void hookingAcceptsDrops_data() {
+        QTest::addColumn<bool>("acceptedBefore");
+        QTest::newRow("widget refused drops before") << false;
+        QTest::newRow("widget accepted drops before") << true;
+    }
     void hookingAcceptsDrops() {
+        QFETCH(bool, acceptedBefore);
         TDropWidget widget;
+        widget.setAcceptDrops(acceptedBefore);
         const auto data = FileData({"/games/a.sav"});
         {
             TFileDropTarget target;
@@ -474,12 +582,16 @@ private slots:
             QVERIFY(widget.acceptDrops());
             QVERIFY(widget.internalWinId() != 0);
             target.SetWinControl(nullptr);
-            QVERIFY(!widget.acceptDrops());
+            QCOMPARE(widget.acceptDrops(), acceptedBefore);
 
             target.SetWinControl(&widget);
             QVERIFY(widget.acceptDrops());
+            widget.destroy();
+            widget.create();
+            QVERIFY(target.Registered());
+            QVERIFY(widget.acceptDrops());
         }
-        QVERIFY(!widget.acceptDrops());
+        QCOMPARE(widget.acceptDrops(), acceptedBefore);
         QCOMPARE(FindMessageSnatcher(&widget), nullptr);
 
         // Unhooked, the drag events are the widget's own again.
