@@ -18,9 +18,9 @@
 
 #include "BenchScreen.h"
 #include "components/TvListView.h"
+#include "storage/FileSaveStorage.h"
 #include "window/FrmGoalvanta.h"
 #include "window/GameModels.h"
-#include "window/QtSaveStorage.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -464,7 +464,7 @@ private:
     TPaintCounter FPaints;
     int FLastPaints = 0;
     TBenchScreen FScreen;
-    TQtSaveStorage FCoreStorage;
+    TFileSaveStorage FCoreStorage;
     TGame FCore;
 };
 

@@ -21,15 +21,22 @@ public:
                     f.SaveFaultsTried, f.SaveFaultsSkipped, f.SaveFaultsReported,
                     f.SaveFaultsFilesChanged, f.SaveFaultsLeftovers, f.SaveFaultsGamesChanged);
         std::printf("[figures] kill -9 during saves: %d kills (%d inside a save, after %lld "
-                    "saves), %d files complete old or new, %d temporary files left\n",
+                    "saves), %d files complete old or new, %d temporary files left, %d after "
+                    "the next save\n",
                     f.Kills, f.KillsInsideASave, static_cast<long long>(f.SavesBeforeKills),
-                    f.KillsFileComplete, f.KillsLeftovers);
+                    f.KillsFileComplete, f.KillsLeftovers, f.KillsLeftoversAfterASave);
+        std::printf("[figures] saves again: %d / %d longest names and paths, %d / %d modes and "
+                    "owners kept, %d / %d stale temporaries removed, %d other files removed\n",
+                    f.LongNamesSaved, f.LongNamesTried, f.ModesKept, f.ModesTried,
+                    f.StaleTemporariesRemoved, f.StaleTemporaries, f.OthersRemoved);
         std::printf("[figures] bad files loaded: %lld tried, %lld refused, 0 crashes, %lld games "
                     "changed; %d sound files with extra bytes loaded; largest read %llu bytes\n",
                     static_cast<long long>(f.BadInputsTried),
                     static_cast<long long>(f.BadInputsRefused),
                     static_cast<long long>(f.BadInputsGamesChanged), f.SoundInputsLoaded,
                     static_cast<unsigned long long>(f.LargestRead));
+        std::printf("[figures] swapped in after the check: %d tried, %d refused at once\n",
+                    f.SwappedInputs, f.SwappedInputsRefusedAtOnce);
     }
 };
 

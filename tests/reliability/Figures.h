@@ -19,11 +19,22 @@ struct TFigures {
     int KillsInsideASave = 0;
     int KillsFileComplete = 0;
     int KillsLeftovers = 0;
+    int KillsLeftoversAfterASave = 0;
+
+    int LongNamesTried = 0;
+    int LongNamesSaved = 0;
+    int ModesTried = 0;
+    int ModesKept = 0;
+    int StaleTemporaries = 0;
+    int StaleTemporariesRemoved = 0;
+    int OthersRemoved = 0;
     std::int64_t SavesBeforeKills = 0;
 
     std::int64_t BadInputsTried = 0;
     std::int64_t BadInputsRefused = 0;
     std::int64_t BadInputsGamesChanged = 0;
+    int SwappedInputs = 0;
+    int SwappedInputsRefusedAtOnce = 0;
     int SoundInputsLoaded = 0;
     std::uint64_t LargestRead = 0;
 };

@@ -6,11 +6,16 @@
 #include "core/FakeScreen.h"
 #include "core/TempFolder.h"
 #include "savedata/SaveGameData.h"
-#include "window/QtSaveStorage.h"
+#include "storage/FileSaveStorage.h"
+#include "storage/SystemCallsPosix.h"
 
 #include <atomic>
+#include <cstdio>
+#include <cstring>
 #include <fcntl.h>
 #include <filesystem>
+#include <functional>
+#include <future>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <thread>
@@ -56,7 +61,7 @@ public:
     }
 
 private:
-    TQtSaveStorage FReal;
+    TFileSaveStorage FReal;
 };
 
 // Opens the write end of a pipe whenever some reader waits on it, which releases
@@ -275,6 +280,127 @@ TEST_F(BadInputs, SoundSaveFollowedByMoreLoads) {
         ++Figures().SoundInputsLoaded;
         Figures().LargestRead = std::max<std::uint64_t>(Figures().LargestRead, disk.LargestRead);
     }
+}
+
+// What a load's check of the path sees and what it then opens may differ: another
+// process can put something else in the file's place between the two. Here the
+// check itself makes the swap, so that it happens every time. The load must come
+// back at once, refused, without reading a byte.
+struct TSwap {
+    std::string Path;        // the path being loaded
+    std::string Replacement; // renamed over it right after the check
+    int Reads = 0;
+};
+TSwap Swap;
+
+const TSystemCalls& SwappingCalls() {
+    static const TSystemCalls calls = [] {
+        TSystemCalls c = DefaultSystemCalls();
+        c.Stat = [](int folder, const char* name, struct stat* info, int flags) {
+            const int result = DefaultSystemCalls().Stat(folder, name, info, flags);
+            if (name == Swap.Path && !Swap.Replacement.empty())
+                ::rename(Swap.Replacement.c_str(), name);
+            return result;
+        };
+        c.Read = [](int fd, void* buffer, size_t size) {
+            ++Swap.Reads;
+            return DefaultSystemCalls().Read(fd, buffer, size);
+        };
+        return c;
+    }();
+    return calls;
+}
+
+// Runs `load` on a thread of its own and says whether it came back by itself within
+// a generous `patience`; if not, `release` sets it free so that the test can end.
+bool ReturnsByItself(const std::function<bool()>& load, const std::function<void()>& release,
+                     bool& loaded) {
+    std::future<bool> done = std::async(std::launch::async, load);
+    constexpr auto Patience = std::chrono::seconds(10);
+    const bool byItself = done.wait_for(Patience) == std::future_status::ready;
+    while (!byItself && done.wait_for(std::chrono::milliseconds(50)) != std::future_status::ready)
+        release();
+    loaded = done.get();
+    return byItself;
+}
+
+TEST(LoadSwappedPath, SomethingPutInTheFilesPlaceAfterTheCheckIsRefusedAtOnce) {
+    TTempFolder folder;
+    const std::vector<std::uint8_t> good = SoundSave();
+    const std::string pipe = folder.File("pipe");
+    const std::string device = folder.File("device");
+    const struct {
+        const char* Name;
+        std::function<bool()> Make;
+        std::function<void()> Release; // frees a reader that waits for the thing
+    } swaps[] = {
+        {"a named pipe", [&] { return ::mkfifo(pipe.c_str(), 0600) == 0; },
+         [&] {
+             const int fd =
+                 ::open(folder.File("league.sav").c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+             if (fd >= 0)
+                 ::close(fd);
+         }},
+        {"a link to a device", [&] { return ::symlink("/dev/zero", device.c_str()) == 0; }, [] {}},
+    };
+    const std::string replacements[] = {pipe, device};
+    for (std::size_t i = 0; i < std::size(swaps); ++i) {
+        const std::string path = folder.File("league.sav");
+        WriteBytes(path, good);
+        ASSERT_TRUE(swaps[i].Make()) << swaps[i].Name;
+        Swap = {path, replacements[i], 0};
+        TFileSaveStorage storage(SwappingCalls());
+        TLoadingGame game(storage);
+        std::string fault;
+        bool loaded = false;
+        const bool byItself = ReturnsByItself(
+            [&] {
+                fault = game.Refuses(path);
+                return fault.empty();
+            },
+            swaps[i].Release, loaded);
+        EXPECT_TRUE(byItself) << swaps[i].Name << ": the load waited until it was set free";
+        EXPECT_EQ(fault, "") << swaps[i].Name;
+        EXPECT_EQ(Swap.Reads, 0) << swaps[i].Name;
+        ++Figures().SwappedInputs;
+        Figures().SwappedInputsRefusedAtOnce += byItself && fault.empty() && Swap.Reads == 0;
+        Swap = {};
+        fs::remove(path);
+    }
+}
+
+// The kernel's log claims to be a regular file of no length and waits for news when
+// read; as root it can be handed over. It is refused at once and never read from,
+// which would take its messages from whoever else reads them.
+TEST(LoadSwappedPath, KernelLogIsRefusedAtOnce) {
+    const char* const log = "/proc/kmsg";
+    const int probe = ::open(log, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (probe < 0)
+        GTEST_SKIP() << log << " cannot be opened here (needs root): " << std::strerror(errno);
+    ::close(probe);
+    Swap = {};
+    TFileSaveStorage storage(SwappingCalls());
+    TLoadingGame game(storage);
+    std::string fault;
+    bool loaded = false;
+    const bool byItself = ReturnsByItself(
+        [&] {
+            fault = game.Refuses(log);
+            return fault.empty();
+        },
+        [] {
+            // A message of our own ends a read that waits for one.
+            if (std::FILE* kmsg = std::fopen("/dev/kmsg", "we")) {
+                std::fputs("goalvanta reliability test: releasing a waiting read\n", kmsg);
+                std::fclose(kmsg);
+            }
+        },
+        loaded);
+    EXPECT_TRUE(byItself) << "the load waited for a kernel message";
+    EXPECT_EQ(fault, "");
+    EXPECT_EQ(Swap.Reads, 0);
+    ++Figures().SwappedInputs;
+    Figures().SwappedInputsRefusedAtOnce += byItself && fault.empty() && Swap.Reads == 0;
 }
 
 } // namespace

@@ -6,7 +6,8 @@
 #include "core/FakeScreen.h"
 #include "core/TempFolder.h"
 #include "savedata/SaveGameData.h"
-#include "window/QtSaveStorage.h"
+#include "storage/FileSaveStorage.h"
+#include "storage/SystemCallsPosix.h"
 
 #include <QCryptographicHash>
 #include <atomic>
@@ -22,6 +23,7 @@
 #include <random>
 #include <set>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/mman.h>
 #include <sys/mount.h>
@@ -42,6 +44,75 @@ constexpr uid_t Nobody = 65534;
 std::string ErrorText(int error) {
     return std::strerror(error);
 }
+
+// The system call a row makes fail, and how often the storage made it meanwhile.
+enum class TCall { None, Write, FChown, FChmod, Sync, Close, Rename, SyncFolder };
+
+struct TInjection {
+    TCall Call = TCall::None;
+    int Error = 0;
+    bool AfterPartialWrite = false; // the first write goes half through
+    int Hits = 0;
+};
+TInjection Injected;
+
+bool Fails(TCall call) {
+    if (Injected.Call != call)
+        return false;
+    ++Injected.Hits;
+    errno = Injected.Error;
+    return true;
+}
+
+// The real calls, but for the one a row makes fail.
+const TSystemCalls& InjectingCalls() {
+    static const TSystemCalls calls = [] {
+        TSystemCalls c = DefaultSystemCalls();
+        c.Write = [](int fd, const void* data, size_t size) -> ssize_t {
+            if (Injected.AfterPartialWrite && Injected.Hits == 0 && Injected.Call == TCall::Write &&
+                size > 1) {
+                ++Injected.Hits;
+                return DefaultSystemCalls().Write(fd, data, size / 2);
+            }
+            return Fails(TCall::Write) ? -1 : DefaultSystemCalls().Write(fd, data, size);
+        };
+        c.FChown = [](int fd, uid_t owner, gid_t group) {
+            return Fails(TCall::FChown) ? -1 : DefaultSystemCalls().FChown(fd, owner, group);
+        };
+        c.FChmod = [](int fd, mode_t mode) {
+            return Fails(TCall::FChmod) ? -1 : DefaultSystemCalls().FChmod(fd, mode);
+        };
+        c.Sync = [](int fd) { return Fails(TCall::Sync) ? -1 : DefaultSystemCalls().Sync(fd); };
+        c.Close = [](int fd) {
+            if (Fails(TCall::Close)) {
+                ::close(fd); // as Linux does: the descriptor is gone all the same
+                return -1;
+            }
+            return DefaultSystemCalls().Close(fd);
+        };
+        c.Rename = [](int fromFolder, const char* from, int toFolder, const char* to) {
+            return Fails(TCall::Rename)
+                       ? -1
+                       : DefaultSystemCalls().Rename(fromFolder, from, toFolder, to);
+        };
+        c.SyncFolder = [](int folder) {
+            return Fails(TCall::SyncFolder) ? -1 : DefaultSystemCalls().SyncFolder(folder);
+        };
+        return c;
+    }();
+    return calls;
+}
+
+// Makes `call` fail with `error` for as long as it lives.
+class TInjectedFault {
+public:
+    TInjectedFault(TCall call, int error, bool afterPartialWrite = false) {
+        Injected = {call, error, afterPartialWrite, 0};
+    }
+    ~TInjectedFault() { Injected = {}; }
+    TInjectedFault(const TInjectedFault&) = delete;
+    TInjectedFault& operator=(const TInjectedFault&) = delete;
+};
 
 // A folder of one test's own under /tmp, with a small tmpfs of its own mounted on
 // it when a row asks for one. Everything is undone on destruction, immutable flags
@@ -161,6 +232,10 @@ struct TSaveFault {
     TRunAs RunAs;
     // Sets the trap in the sandbox; `oldSave` are the bytes of the previous save.
     std::function<TPrepared(TSandbox&, const std::vector<std::uint8_t>& oldSave)> Prepare;
+    // A system call made to fail, for what no file system here can be made to do.
+    TCall Inject = TCall::None;
+    int Error = 0;
+    bool AfterPartialWrite = false;
 };
 
 void PrintTo(const TSaveFault& fault, std::ostream* out) {
@@ -175,6 +250,7 @@ TPrepared OldSaveIn(const fs::path& folder, const std::vector<std::uint8_t>& old
 
 std::vector<TSaveFault> AllSaveFaults() {
     using TOld = const std::vector<std::uint8_t>;
+    const auto old = [](TSandbox& box, TOld& save) { return OldSaveIn(box.Path(), save); };
     return {
         {"disk fills up during the write", TRunAs::ThisProcess,
          [](TSandbox& box, TOld& old) -> TPrepared {
@@ -241,6 +317,19 @@ std::vector<TSaveFault> AllSaveFaults() {
                  return {{}, "cannot create a pipe here: " + ErrorText(errno)};
              return {pipe.string(), {}};
          }},
+        {"write fails (EIO)", TRunAs::ThisProcess, old, TCall::Write, EIO},
+        {"write stops halfway (ENOSPC)", TRunAs::ThisProcess, old, TCall::Write, ENOSPC, true},
+        {"owner copy fails (EPERM)", TRunAs::ThisProcess, old, TCall::FChown, EPERM},
+        {"mode copy fails (EIO)", TRunAs::ThisProcess, old, TCall::FChmod, EIO},
+        {"sync fails (EIO)", TRunAs::ThisProcess, old, TCall::Sync, EIO},
+        {"close fails (EIO)", TRunAs::ThisProcess, old, TCall::Close, EIO},
+        {"rename fails (EIO)", TRunAs::ThisProcess, old, TCall::Rename, EIO},
+        {"folder sync fails (EIO)", TRunAs::ThisProcess, old, TCall::SyncFolder, EIO},
+        {"folder sync fails on a new file (ENOSPC)", TRunAs::ThisProcess,
+         [](TSandbox& box, TOld&) -> TPrepared {
+             return {(box.Path() / "league.sav").string(), {}};
+         },
+         TCall::SyncFolder, ENOSPC},
     };
 }
 
@@ -276,7 +365,7 @@ struct TSaveOutcome {
 class SaveFaults : public ::testing::TestWithParam<TSaveFault> {
 protected:
     TFakeScreen Screen;
-    TQtSaveStorage Storage;
+    TFileSaveStorage Storage{InjectingCalls()};
     TGame Game{Screen, Storage};
     std::vector<std::uint8_t> OldSave;
 
@@ -374,10 +463,14 @@ TEST_P(SaveFaults, ReportedAndChangesNothing) {
     const std::string before = Fingerprint(prepared.Target);
     const std::set<std::string> listing = Listing(box.Path());
 
+    TInjectedFault injected(fault.Inject, fault.Error, fault.AfterPartialWrite);
     const TSaveOutcome outcome =
         fault.RunAs == TRunAs::ThisProcess || (fault.RunAs == TRunAs::OtherUser && ::geteuid() != 0)
             ? Attempt(prepared.Target)
             : AttemptInChild(prepared.Target, fault.RunAs);
+    if (fault.Inject != TCall::None) {
+        EXPECT_GT(Injected.Hits, 0) << "the save never made the call that was to fail";
+    }
     if (!outcome.Skip.empty()) {
         ++Figures().SaveFaultsSkipped;
         GTEST_SKIP() << outcome.Skip;
@@ -417,7 +510,7 @@ TEST(SaveUnderKill, FileIsAlwaysTheCompleteOldOrNewSave) {
     const std::string path = (box.Path() / "league.sav").string();
 
     TFakeScreen screen;
-    TQtSaveStorage storage;
+    TFileSaveStorage storage;
     TGame game(screen, storage);
     game.NewGame();
     constexpr std::int32_t MoneyA = 1111, MoneyB = 2222;
@@ -471,13 +564,211 @@ TEST(SaveUnderKill, FileIsAlwaysTheCompleteOldOrNewSave) {
         EXPECT_TRUE(complete) << "kill " << kill << " left " << bytes.size() << " bytes";
     }
     figures.SavesBeforeKills = shared->Saves.load();
-    // A kill cannot be cleaned up after; count what it left, the save aside.
+    // A kill cannot be cleaned up after; count what the last one left, the save
+    // aside (each save removes what the kills before it left)...
     for (const std::string& entry : Listing(box.Path()))
         if (entry != path) {
             ++figures.KillsLeftovers;
             std::printf("left by a kill: %s\n", entry.c_str());
         }
     ::munmap(memory, sizeof(TShared));
+    // ...and the next save into the folder removes it.
+    ASSERT_TRUE(game.SaveGameFile(path));
+    const std::set<std::string> left = Listing(box.Path());
+    figures.KillsLeftoversAfterASave = static_cast<int>(left.size()) - 1;
+    EXPECT_EQ(left, std::set<std::string>{path});
+}
+
+// Saves that must succeed where a careless writer fails or changes more than the
+// bytes: a file is saved again under any name its folder holds, keeps its owner,
+// group and every mode bit, and takes the place of the temporaries that ended saves
+// left behind, and of nothing else.
+class SaveAgain : public ::testing::Test {
+protected:
+    TSandbox Box;
+    TFakeScreen Screen;
+    TFileSaveStorage Storage;
+    TGame Game{Screen, Storage};
+    std::vector<std::uint8_t> OldSave;
+    std::vector<std::uint8_t> NewSave;
+
+    SaveAgain() {
+        Screen.Game = &Game;
+        Game.NewGame();
+        OldSave = ComposeSaveFile(*Game.MainPlayer(), *Game.Roster());
+        Game.MainPlayer()->FMoney = 4242;
+        Game.Flags().Modified = true;
+        NewSave = ComposeSaveFile(*Game.MainPlayer(), *Game.Roster());
+    }
+
+    // Saves over the old save at `path`; says what went wrong, or nothing.
+    std::string SaveOver(const std::string& path) {
+        Game.Flags().Modified = true;
+        Screen.Messages.clear();
+        if (!Game.SaveGameFile(path))
+            return "not saved: " + (Screen.Messages.empty() ? "" : Screen.Messages[0].Text);
+        if (ReadBytes(path) != NewSave)
+            return "the file does not hold the new save";
+        if (Game.Flags().Modified)
+            return "still modified";
+        return {};
+    }
+};
+
+TEST_F(SaveAgain, UnderEveryNameAndPathLengthTheFolderHolds) {
+    ASSERT_FALSE(Box.Path().empty());
+    TFigures& figures = Figures();
+    // The longest names a folder holds, and paths up to the longest one the system
+    // takes (4096 bytes with the terminating zero).
+    for (std::size_t length = 249; length <= 255; ++length) {
+        const std::string path = (Box.Path() / std::string(length, 'n')).string();
+        WriteBytes(path, OldSave);
+        ASSERT_EQ(ReadBytes(path), OldSave) << length;
+        const std::string fault = SaveOver(path);
+        EXPECT_EQ(fault, "") << "a name of " << length << " bytes";
+        ++figures.LongNamesTried;
+        figures.LongNamesSaved += fault.empty();
+        EXPECT_EQ(Listing(Box.Path()), std::set<std::string>{path});
+        fs::remove(path);
+    }
+    for (std::size_t length = 4089; length <= 4095; ++length) {
+        std::string folder = Box.Path().string();
+        while (length - folder.size() > 256)
+            folder +=
+                "/" + std::string(std::min<std::size_t>(200, length - folder.size() - 3), 'd');
+        const std::string path = folder + "/" + std::string(length - folder.size() - 1, 'p');
+        ASSERT_EQ(path.size(), length);
+        fs::create_directories(folder);
+        WriteBytes(path, OldSave);
+        ASSERT_EQ(ReadBytes(path), OldSave) << length;
+        const std::string fault = SaveOver(path);
+        EXPECT_EQ(fault, "") << "a path of " << length << " bytes";
+        ++figures.LongNamesTried;
+        figures.LongNamesSaved += fault.empty();
+        EXPECT_EQ(Listing(folder), std::set<std::string>{path});
+        fs::remove_all(Box.Path() / std::string(200, 'd'));
+    }
+}
+
+TEST_F(SaveAgain, KeepsEveryModeBit) {
+    ASSERT_FALSE(Box.Path().empty());
+    const std::string path = (Box.Path() / "league.sav").string();
+    for (const mode_t mode : {0444, 0600, 0640, 02664, 01644, 04755, 06750}) {
+        WriteBytes(path, OldSave);
+        ASSERT_EQ(::chmod(path.c_str(), mode), 0);
+        struct stat before {};
+        ASSERT_EQ(::stat(path.c_str(), &before), 0);
+        ASSERT_EQ(before.st_mode & 07777, mode) << "this system does not keep mode " << mode;
+
+        EXPECT_EQ(SaveOver(path), "") << std::oct << mode;
+        struct stat after {};
+        ASSERT_EQ(::stat(path.c_str(), &after), 0);
+        EXPECT_EQ(after.st_mode & 07777, mode)
+            << std::oct << "mode " << mode << " became " << (after.st_mode & 07777);
+        EXPECT_EQ(after.st_uid, before.st_uid);
+        EXPECT_EQ(after.st_gid, before.st_gid);
+        ++Figures().ModesTried;
+        Figures().ModesKept += (after.st_mode & 07777) == mode;
+        fs::remove(path);
+    }
+}
+
+TEST_F(SaveAgain, RootKeepsAnotherUsersOwnerGroupAndSetgid) {
+    if (::geteuid() != 0) {
+        ++Figures().SaveFaultsSkipped;
+        GTEST_SKIP() << "only root can save another user's file";
+    }
+    ASSERT_FALSE(Box.Path().empty());
+    const std::string path = (Box.Path() / "league.sav").string();
+    WriteBytes(path, OldSave);
+    // Changing the owner clears setgid: it must be set again afterwards.
+    ASSERT_EQ(::chown(path.c_str(), Nobody, Nobody), 0);
+    ASSERT_EQ(::chmod(path.c_str(), 02640), 0);
+
+    EXPECT_EQ(SaveOver(path), "");
+    struct stat after {};
+    ASSERT_EQ(::stat(path.c_str(), &after), 0);
+    EXPECT_EQ(after.st_uid, Nobody);
+    EXPECT_EQ(after.st_gid, Nobody);
+    EXPECT_EQ(after.st_mode & 07777, 02640u) << std::oct << (after.st_mode & 07777);
+    ++Figures().ModesTried;
+    Figures().ModesKept +=
+        after.st_uid == Nobody && after.st_gid == Nobody && (after.st_mode & 07777) == 02640;
+}
+
+// Temporaries of ended saves go; one that a running save holds locked stays, and so
+// does everything that only looks like one.
+TEST_F(SaveAgain, RemovesTheTemporariesOfEndedSavesAndNothingElse) {
+    ASSERT_FALSE(Box.Path().empty());
+    const fs::path& dir = Box.Path();
+    const std::string path = (dir / "league.sav").string();
+    WriteBytes(path, OldSave);
+    const std::string stale[] = {".goalvanta-0123456789abcdef.tmp",
+                                 ".goalvanta-ffffffffffffffff.tmp"};
+    for (const std::string& name : stale)
+        WriteBytes((dir / name).string(), {1, 2, 3});
+    const std::string busy = ".goalvanta-00000000000000b5.tmp";
+    WriteBytes((dir / busy).string(), {4, 5, 6});
+    const int busyFd = ::open((dir / busy).c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(busyFd, 0);
+    ASSERT_EQ(::flock(busyFd, LOCK_EX | LOCK_NB), 0); // as a save under way holds it
+    const std::string lookalikes[] = {
+        ".goalvanta-0123456789ABCDEF.tmp",  // upper case
+        ".goalvanta-0123456789abcde.tmp",   // one digit short
+        ".goalvanta-0123456789abcdef0.tmp", // one digit more
+        ".goalvanta-0123456789abcdef.tm",
+        "goalvanta-0123456789abcdef.tmp",
+        ".goalvanta-0123456789abcdef.tmp~",
+        "league.sav.Ab12Cd", // another program's temporary
+    };
+    for (const std::string& name : lookalikes)
+        WriteBytes((dir / name).string(), {7});
+    fs::create_directory(dir / ".goalvanta-1111111111111111.tmp");
+    fs::create_symlink(path, dir / ".goalvanta-2222222222222222.tmp");
+
+    std::set<std::string> expected = Listing(dir);
+    for (const std::string& name : stale)
+        expected.erase((dir / name).string());
+
+    EXPECT_EQ(SaveOver(path), "");
+    EXPECT_EQ(Listing(dir), expected);
+    EXPECT_EQ(ReadBytes((dir / busy).string()), (std::vector<std::uint8_t>{4, 5, 6}));
+    EXPECT_EQ(fs::read_symlink(dir / ".goalvanta-2222222222222222.tmp"), path);
+    ::close(busyFd);
+    TFigures& figures = Figures();
+    for (const std::string& name : stale) {
+        ++figures.StaleTemporaries;
+        figures.StaleTemporariesRemoved += !fs::exists(dir / name);
+    }
+    const std::set<std::string> left = Listing(dir);
+    for (const std::string& entry : expected)
+        figures.OthersRemoved += !left.contains(entry);
+}
+
+// A save through a symbolic link writes the file the link leads to and keeps the
+// link; a link that leads nowhere yet gets its file.
+TEST_F(SaveAgain, ThroughSymbolicLinksToTheFileTheyName) {
+    ASSERT_FALSE(Box.Path().empty());
+    const fs::path& dir = Box.Path();
+    fs::create_directory(dir / "real");
+    const std::string file = (dir / "real" / "league.sav").string();
+    fs::create_symlink(file, dir / "absolute");
+    fs::create_symlink("real/league.sav", dir / "relative");
+    fs::create_symlink("relative", dir / "chain");
+    const struct {
+        const char* Link;
+        bool Exists;
+    } links[] = {{"absolute", true}, {"relative", true}, {"chain", true}, {"chain", false}};
+    for (const auto& link : links) {
+        fs::remove(file);
+        if (link.Exists)
+            WriteBytes(file, OldSave);
+        const fs::path at = dir / link.Link;
+        EXPECT_EQ(SaveOver(at.string()), "") << link.Link;
+        EXPECT_EQ(ReadBytes(file), NewSave) << link.Link;
+        EXPECT_TRUE(fs::is_symlink(at)) << link.Link;
+        EXPECT_EQ(Listing(dir).size(), 5u) << link.Link; // three links, a folder, the file
+    }
 }
 
 } // namespace
