@@ -6,6 +6,7 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
+#include <QMessageBox>
 #include <QScopeGuard>
 #include <utility>
 
@@ -28,6 +29,11 @@ QWidget* ActionWindow(const QAction& action) {
     return nullptr;
 }
 
+// A command that did not happen says so, over the window it was given in.
+void ReportFailure(const QAction& action, const QString& caption, const QString& text) {
+    QMessageBox::warning(ActionWindow(action), caption, text);
+}
+
 } // namespace
 
 void SetUrlOpener(TUrlOpener opener) {
@@ -39,8 +45,8 @@ bool OpenUrl(const QUrl& url) {
     return opener ? opener(url) : QDesktopServices::openUrl(url);
 }
 
-void OpenWithAssociatedProgram(const QString& file) {
-    OpenUrl(QUrl::fromLocalFile(file));
+bool OpenWithAssociatedProgram(const QString& file) {
+    return OpenUrl(QUrl::fromLocalFile(file));
 }
 
 bool OpenFolderWindow(const QString& folder) {
@@ -71,7 +77,21 @@ QString TTvViewHelpHtmlAction::HelpFilePath() const {
 }
 
 void TTvViewHelpHtmlAction::Execute() {
-    OpenWithAssociatedProgram(HelpFilePath());
+    const QString path = HelpFilePath();
+    const QString shown = QDir::toNativeSeparators(path);
+    // Checked here: a launcher handed a missing file fails in a process of its own,
+    // where nobody sees it.
+    if (!QFileInfo(path).isFile()) {
+        ReportFailure(*this, tr("Help"),
+                      tr("The help page cannot be found. It should be here:\n%1").arg(shown));
+        return;
+    }
+    if (!OpenWithAssociatedProgram(path))
+        ReportFailure(*this, tr("Help"),
+                      tr("No program could open the help page:\n%1\n\nOpen this file in a web "
+                         "browser, or install a browser and the desktop's opener (on Debian, "
+                         "the package xdg-utils) so that Help can open it.")
+                          .arg(shown));
 }
 
 // --- TTvAboutAction --------------------------------------------------------------
@@ -125,7 +145,13 @@ TTvOpenAppFolderAction::TTvOpenAppFolderAction(QObject* parent) : QAction(parent
 }
 
 void TTvOpenAppFolderAction::Execute() {
-    OpenFolderWindow(QCoreApplication::applicationDirPath());
+    const QString folder = QCoreApplication::applicationDirPath();
+    if (!OpenFolderWindow(folder))
+        ReportFailure(*this, tr("Open application folder"),
+                      tr("No file manager could open the program's folder:\n%1\n\nOpen it "
+                         "in a file manager yourself, or install one and the desktop's opener "
+                         "(on Debian, the package xdg-utils).")
+                          .arg(QDir::toNativeSeparators(folder)));
 }
 
 } // namespace goalvanta

@@ -21,16 +21,19 @@ void SetUrlOpener(TUrlOpener opener);
 // Hands `url` to the current opener; true when the desktop accepted it.
 bool OpenUrl(const QUrl& url);
 
-// Opens `file` with the program the desktop registers for its type. A failure is
-// not reported: there is nothing the user could do about it from here.
-void OpenWithAssociatedProgram(const QString& file);
+// Opens `file` with the program the desktop registers for its type. Returns whether
+// the desktop accepted it; telling the user is the caller's part, which knows what
+// the file was for.
+bool OpenWithAssociatedProgram(const QString& file);
 
 // Opens `folder` in the file manager, with exactly one trailing '/'. An empty name
 // opens nothing (it would otherwise become the root folder). Returns whether the
 // desktop accepted it.
 bool OpenFolderWindow(const QString& folder);
 
-// Opens the HTML help page that lies beside the executable.
+// Opens the HTML help page that lies beside the executable. A page that is missing,
+// or that no program on the desktop can open, is reported in a message box that
+// names its path, so that the user can open it another way.
 class TTvViewHelpHtmlAction : public QAction {
     Q_OBJECT
 public:
@@ -105,7 +108,8 @@ private:
     QPointer<QWidget> FMainWindow;
 };
 
-// Opens the folder the executable lies in.
+// Opens the folder the executable lies in; when the desktop cannot, a message box
+// names the folder.
 class TTvOpenAppFolderAction : public QAction {
     Q_OBJECT
 public:

@@ -2,13 +2,16 @@
 #include "components/TvActns.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPixmap>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QTimer>
 #include <QtTest>
+#include <optional>
 
 namespace goalvanta {
 namespace {
@@ -27,6 +30,46 @@ TTvAboutBox* OpenAboutBox() {
             return box;
     return nullptr;
 }
+
+// What a message box shown by `call` said; it is closed as soon as it is up.
+struct TSeenMessage {
+    bool Shown = false;
+    QString Caption;
+    QString Text;
+    QMessageBox::Icon Icon = QMessageBox::NoIcon;
+    QWidget* Parent = nullptr;
+};
+
+template <typename TCall> TSeenMessage MessageShownBy(TCall call) {
+    TSeenMessage seen;
+    QTimer poll;
+    poll.setInterval(10);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box || seen.Shown)
+            return;
+        seen = {true, box->windowTitle(), box->text(), box->icon(), box->parentWidget()};
+        box->done(QMessageBox::Ok);
+    });
+    poll.start();
+    call();
+    return seen;
+}
+
+// A help page beside the test program for as long as the test runs.
+class THelpPage {
+public:
+    explicit THelpPage(const QString& name) : FPath(AppDir() + "/" + name) {
+        QFile page(FPath);
+        if (page.open(QIODevice::WriteOnly))
+            page.write("<html><body>Help</body></html>\n");
+    }
+    ~THelpPage() { QFile::remove(FPath); }
+    QString Path() const { return FPath; }
+
+private:
+    QString FPath;
+};
 
 } // namespace
 
@@ -67,13 +110,54 @@ private slots:
     }
 
     void helpActionOpensPageBesideExecutable() {
+        const THelpPage page(QStringLiteral("goalvanta_help.html"));
         TTvViewHelpHtmlAction action;
         QCOMPARE(action.FileName(), QStringLiteral("actions_tests_help.html"));
 
         action.SetFileName(QStringLiteral("goalvanta_help.html"));
-        action.trigger();
-        QCOMPARE(FOpened, QList<QUrl>{QUrl::fromLocalFile(AppDir() + "/goalvanta_help.html")});
+        const TSeenMessage message = MessageShownBy([&] { action.trigger(); });
+        QVERIFY2(!message.Shown, qPrintable(message.Text));
+        QCOMPARE(FOpened, QList<QUrl>{QUrl::fromLocalFile(page.Path())});
         QCOMPARE(FOpened.first().toLocalFile(), AppDir() + "/goalvanta_help.html");
+    }
+
+    // Help that cannot show its page says so over the window, with the page's path,
+    // so that the user can open it by hand.
+    void helpActionTellsWhyThePageDidNotOpen_data() {
+        QTest::addColumn<bool>("pageExists");
+        QTest::addColumn<bool>("desktopAccepts");
+        QTest::addColumn<QString>("says");
+        QTest::addColumn<bool>("handedToDesktop");
+        QTest::newRow("no program for the page")
+            << true << false << "No program could open" << true;
+        // A launcher given a missing file fails in its own process, unseen.
+        QTest::newRow("page missing") << false << true << "cannot be found" << false;
+    }
+    void helpActionTellsWhyThePageDidNotOpen() {
+        QFETCH(bool, pageExists);
+        QFETCH(bool, desktopAccepts);
+        QFETCH(QString, says);
+        QFETCH(bool, handedToDesktop);
+        const QString name = QStringLiteral("failing_help.html");
+        std::optional<THelpPage> page;
+        if (pageExists)
+            page.emplace(name);
+        FAccept = desktopAccepts;
+
+        QWidget window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        auto* action = new TTvViewHelpHtmlAction(&window);
+        action->SetFileName(name);
+        const TSeenMessage message = MessageShownBy([&] { action->trigger(); });
+
+        QVERIFY2(message.Shown, "Help failed without a word");
+        QCOMPARE(message.Parent, &window);
+        QCOMPARE(message.Icon, QMessageBox::Warning);
+        QCOMPARE(message.Caption, QStringLiteral("Help"));
+        QVERIFY2(message.Text.contains(says), qPrintable(message.Text));
+        QVERIFY2(message.Text.contains(AppDir() + "/" + name), qPrintable(message.Text));
+        QCOMPARE(FOpened.size(), handedToDesktop ? 1 : 0);
     }
 
     void openFolderWindow_data() {
@@ -109,8 +193,25 @@ private slots:
 
     void openAppFolderActionOpensExecutableFolder() {
         TTvOpenAppFolderAction action;
-        action.trigger();
+        const TSeenMessage message = MessageShownBy([&] { action.trigger(); });
+        QVERIFY2(!message.Shown, qPrintable(message.Text));
         QCOMPARE(FOpened, QList<QUrl>{QUrl::fromLocalFile(AppDir() + "/")});
+    }
+
+    void openAppFolderActionTellsWhenNoFileManagerOpensIt() {
+        FAccept = false;
+        QWidget window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        auto* action = new TTvOpenAppFolderAction(&window);
+        const TSeenMessage message = MessageShownBy([&] { action->trigger(); });
+
+        QVERIFY2(message.Shown, "OpenAppFolder failed without a word");
+        QCOMPARE(message.Parent, &window);
+        QCOMPARE(message.Icon, QMessageBox::Warning);
+        QVERIFY2(message.Text.contains("No file manager could open"), qPrintable(message.Text));
+        QVERIFY2(message.Text.contains(AppDir()), qPrintable(message.Text));
+        QCOMPARE(FOpened.size(), 1);
     }
 
     void aboutActionShowsFilledBox_data() {
