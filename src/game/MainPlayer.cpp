@@ -6,13 +6,6 @@
 
 namespace goalvanta {
 
-namespace {
-// The product as the 32-bit stored field holds it: wrapped modulo 2^32.
-std::int32_t Wrap32(std::int64_t product) {
-    return static_cast<std::int32_t>(static_cast<std::uint32_t>(product));
-}
-} // namespace
-
 void TMainPlayer::Reset() {
     FMoney = 0;
     FMaxPoint = StartPoints;

@@ -6,6 +6,13 @@
 
 namespace goalvanta {
 
+// A result as a 32-bit field of a saved game holds it: wrapped modulo 2^32. A
+// loaded game may hold any int32, so sums and products are taken in 64 bits and
+// wrapped here instead of overflowing.
+constexpr std::int32_t Wrap32(std::int64_t value) {
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(value));
+}
+
 // Setting numbers: also the bit numbers in the main player's setting sets.
 enum TSetting : int { SettingAutoRest = 0, SettingSelfJudging = 1 };
 

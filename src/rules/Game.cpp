@@ -180,14 +180,16 @@ void TGame::PlayMatches() {
                 // Through the scaled setter, so the stored maximum is first truncated
                 // to a multiple of the weight factor. The income is the sponsor's as
                 // it stands now: the tier is only brought up to date by a refresh.
-                me.SetMaxPoint(me.GetMaxPoint() + me.GetShoesBonus());
-                me.FMoney += GameTables().SponsorIncomes.Items(me.FSponsor);
-                ++me.FWins;
+                // A loaded game may hold any int32 here: the sums wrap as the stored
+                // fields would, never overflow.
+                me.SetMaxPoint(Wrap32(std::int64_t{me.GetMaxPoint()} + me.GetShoesBonus()));
+                me.FMoney = Wrap32(std::int64_t{me.FMoney} +
+                                   GameTables().SponsorIncomes.Items(me.FSponsor));
+                me.FWins = Wrap32(std::int64_t{me.FWins} + 1);
                 if (me.FWins > me.FMaxWins)
                     me.FMaxWins = me.FWins;
             }
-            me.SetPoint(static_cast<std::int32_t>(static_cast<std::uint32_t>(me.GetPoint()) -
-                                                  static_cast<std::uint32_t>(q)));
+            me.SetPoint(Wrap32(std::int64_t{me.GetPoint()} - q));
             if (opponent.FResult != ResultWon) {
                 Execute(TCommand::Restart);
                 break;

@@ -4,6 +4,7 @@
 #include "TempFolder.h"
 
 #include <gtest/gtest.h>
+#include <limits>
 #include <sys/stat.h>
 
 namespace goalvanta::test {
@@ -82,6 +83,37 @@ TEST_F(SaveGameData, RoundTripOfEveryField) {
     EXPECT_FALSE(Game.Flags().FreshGame);
     // Rows in view, then the shop, then the panel.
     EXPECT_EQ(Screen.Log, (std::vector<std::string>{"refresh-rows", "shop", "panel"}));
+}
+
+// A save may hold any int32: one won match on a game at the extremes wraps every
+// sum as the stored fields do (the sanitizer build fails on an overflow here).
+TEST_F(SaveGameData, WinOnALoadedGameAtTheInt32Extremes) {
+    constexpr std::int32_t Max = std::numeric_limits<std::int32_t>::max();
+    TMainPlayer& me = Me();
+    me.FMaxPoint = Max;
+    me.FPoint = Max;
+    me.FMoney = Max;
+    me.FWins = Max;
+    me.FMaxWins = Max;
+    me.FSponsor = 1; // 100,000 $ per win
+    me.FShoes = 6;   // +15,625 per win
+    const std::string path = Folder.File("extremes.sav");
+    ASSERT_TRUE(Game.SaveGameFile(path));
+    Game.NewGame();
+    ASSERT_TRUE(Game.LoadGameFile(path));
+    // The loaded sponsor is re-derived from the wins; put the rich one back.
+    Me().FSponsor = 1;
+
+    const std::int32_t row = RowOf(1);
+    Roster().Items(row).FUnknown = false;
+    Screen.SelectRows({row});
+    ASSERT_TRUE(Game.Execute(TCommand::Game));
+    ASSERT_EQ(Roster().Items(row).FResult, ResultWon);
+    EXPECT_EQ(Me().FMaxPoint, Wrap32(std::int64_t{Max} + 15625));
+    EXPECT_EQ(Me().FMoney, Wrap32(std::int64_t{Max} + 100000));
+    EXPECT_EQ(Me().FWins, std::numeric_limits<std::int32_t>::min());
+    EXPECT_EQ(Me().FMaxWins, Max);
+    EXPECT_EQ(Me().FPoint, Max - 1);
 }
 
 TEST_F(SaveGameData, LoadedRosterKeepsItsObjectsAndFileOrder) {
