@@ -232,18 +232,29 @@ mode_t CurrentUmask() {
 bool CopyOwnerAndMode(const TSystemCalls& calls, int fd, const TTarget& target) {
     constexpr mode_t ModeBits = 07777;
     const mode_t mode = target.Exists ? (target.Old.st_mode & ModeBits) : (0666 & ~CurrentUmask());
-    if (target.Exists && calls.FChown(fd, target.Old.st_uid, target.Old.st_gid) != 0)
-        return false;
+    // Someone other than the superuser may not give a file away. Saving over another
+    // user's file they may write has always made the new file theirs, so it still
+    // does: the group is kept where it can be, and setuid and setgid, which the
+    // system drops for such a file, are not asked for.
+    bool ownerKept = true;
+    if (target.Exists && calls.FChown(fd, target.Old.st_uid, target.Old.st_gid) != 0) {
+        if (errno != EPERM || ::geteuid() == 0)
+            return false;
+        ownerKept = false;
+        if (calls.FChown(fd, static_cast<uid_t>(-1), target.Old.st_gid) != 0 && errno != EPERM)
+            return false;
+    }
+    const mode_t wanted = ownerKept ? mode : (mode & ~mode_t{S_ISUID | S_ISGID});
     struct stat now {};
     if (calls.FStat(fd, &now) != 0)
         return false;
-    if ((target.Exists || (now.st_mode & ModeBits) != mode) && calls.FChmod(fd, mode) != 0)
+    if ((target.Exists || (now.st_mode & ModeBits) != wanted) && calls.FChmod(fd, wanted) != 0)
         return false;
     if (calls.FStat(fd, &now) != 0)
         return false;
-    const bool kept =
-        (now.st_mode & ModeBits) == mode &&
-        (!target.Exists || (now.st_uid == target.Old.st_uid && now.st_gid == target.Old.st_gid));
+    const bool kept = (now.st_mode & ModeBits) == wanted &&
+                      (!target.Exists || !ownerKept ||
+                       (now.st_uid == target.Old.st_uid && now.st_gid == target.Old.st_gid));
     if (!kept)
         errno = EPERM; // e.g. setgid dropped for a group the user is not in
     return kept;

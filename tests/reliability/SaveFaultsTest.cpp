@@ -319,7 +319,7 @@ std::vector<TSaveFault> AllSaveFaults() {
          }},
         {"write fails (EIO)", TRunAs::ThisProcess, old, TCall::Write, EIO},
         {"write stops halfway (ENOSPC)", TRunAs::ThisProcess, old, TCall::Write, ENOSPC, true},
-        {"owner copy fails (EPERM)", TRunAs::ThisProcess, old, TCall::FChown, EPERM},
+        {"owner copy fails (EIO)", TRunAs::ThisProcess, old, TCall::FChown, EIO},
         {"mode copy fails (EIO)", TRunAs::ThisProcess, old, TCall::FChmod, EIO},
         {"sync fails (EIO)", TRunAs::ThisProcess, old, TCall::Sync, EIO},
         {"close fails (EIO)", TRunAs::ThisProcess, old, TCall::Close, EIO},
