@@ -91,6 +91,7 @@ save=$work/game
 export XDG_RUNTIME_DIR=$work/runtime
 mkdir -m 700 "$XDG_RUNTIME_DIR"
 export QT_LOGGING_RULES="goalvanta.instance.info=true"
+: > "$work/first.log" # there before the loop below reads it
 xvfb-run -a /usr/games/goalvanta "$save" > "$work/first.log" 2>&1 &
 for _ in $(seq 100); do grep -q "listening at" "$work/first.log" && break; sleep 0.2; done
 grep -q "hand-over of \"$save\" loaded" "$work/first.log" || { cat "$work/first.log"; exit 1; }
