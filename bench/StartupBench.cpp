@@ -13,6 +13,7 @@
 // its first paint (the loader, the application, the font database, one frame).
 
 #include "game/GameTables.h"
+#include "instance/InstancePlatform.h"
 #include "instance/SingleInstance.h"
 #include "window/ApplicationIcon.h"
 #include "window/FrmGoalvanta.h"
@@ -20,7 +21,6 @@
 #include <QApplication>
 #include <QFile>
 #include <QLabel>
-#include <QLockFile>
 #include <QTimer>
 #include <cstdio>
 #include <cstdlib>
@@ -123,23 +123,29 @@ int main(int argc, char* argv[]) {
 
     GameTables();
 
-    QLockFile lock(InstanceLockPath());
-    lock.setStaleLockTime(0);
-    if (!lock.tryLock(0) && lock.error() == QLockFile::LockFailedError) {
+    std::string why;
+    const std::optional<std::string> folder = PrivateInstanceFolder(why);
+    if (!folder) {
+        std::fprintf(stderr, "startup_bench: %s\n", why.c_str());
+        return 2;
+    }
+    TInstanceLock lock(InstanceLockPath(*folder));
+    if (lock.TryLock() != TInstanceLock::TResult::Locked) {
         std::fprintf(stderr, "startup_bench: another game holds the instance lock\n");
         return 2;
     }
 
-    QApplication app(argc, argv);
+    // As the game does: the toolkit sees no argument, the first one is the file.
+    int toolkitArgc = 1;
+    QApplication app(toolkitArgc, argv);
     SetUpApplication();
 
     TFormGoalvanta window;
-    THandOverServer server([&window](const THandOverRecord& record) {
-        window.BringToFront();
-        return window.WMCopyData(record);
-    });
-    QObject::connect(&window, &TFormGoalvanta::FirstActivationDone, &server,
-                     [&server] { server.Listen(InstanceServerPath()); });
+    if (argc > 1)
+        window.SetCommandLinePath(argv[1]);
+    THandOverServer server(
+        [&window](const THandOverRecord& record) { return window.AcceptHandOver(record); });
+    server.Listen(QFile::decodeName(QByteArray::fromStdString(InstanceServerPath(*folder))));
 
     // Done once the window has been painted and the game is in place.
     TStartupProbe probe(window);

@@ -15,10 +15,12 @@ namespace goalvanta {
 //   offset  size  content
 //   0       4     request code: 1 opens the path; no other code is acted on
 //   4       4     byte length of the text, its terminating zero included (>= 1)
-//   8       n     the path in UTF-8, then one zero byte
+//   8       n     the path's bytes exactly as the file system names it (not
+//                 necessarily UTF-8), then one zero byte
 //
-// One record per connection; the receiver answers with one byte once it has
-// handled the record (1 when a game was loaded from the path, else 0).
+// One record per connection. The receiver answers with one byte as soon as it has
+// the record, without waiting for the user: 1 when the running game took the path
+// (it opens it once no command of its own is running), 0 when it refused it.
 struct THandOverRecord {
     static constexpr std::uint32_t OpenPathCode = 1;
     static constexpr std::size_t HeaderSize = 8;

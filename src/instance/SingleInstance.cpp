@@ -5,9 +5,9 @@
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QPointer>
-#include <QStandardPaths>
 #include <QThread>
 #include <QTimer>
+#include <algorithm>
 
 Q_LOGGING_CATEGORY(lcInstance, "goalvanta.instance", QtWarningMsg)
 
@@ -17,17 +17,12 @@ namespace {
 const char* const InstanceName = "hTovrinGoalvanta";
 } // namespace
 
-QString InstanceFolder() {
-    // Qt creates the fallback folder with mode 0700 and refuses one that others own.
-    return QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+std::string InstanceLockPath(const std::string& folder) {
+    return folder + "/" + InstanceName + ".lock";
 }
 
-QString InstanceLockPath() {
-    return QDir(InstanceFolder()).filePath(QString::fromLatin1(InstanceName) + ".lock");
-}
-
-QString InstanceServerPath() {
-    return QDir(InstanceFolder()).filePath(QString::fromLatin1(InstanceName));
+std::string InstanceServerPath(const std::string& folder) {
+    return folder + "/" + InstanceName;
 }
 
 THandOverServer::THandOverServer(THandler handler, QObject* parent)
@@ -54,10 +49,17 @@ QString THandOverServer::ServerPath() const {
 
 void THandOverServer::Accept() {
     while (QLocalSocket* socket = FServer->nextPendingConnection()) {
-        if (FOpen >= FMaxConnections) {
-            socket->abort();
-            socket->deleteLater();
-            continue;
+        FWaiting.remove_if([](const QPointer<QLocalSocket>& peer) {
+            return !peer || peer->state() != QLocalSocket::ConnectedState;
+        });
+        if (static_cast<int>(FWaiting.size()) >= FMaxConnections) {
+            // A real second start sends its record the moment it connects; the peer
+            // that has waited longest without one goes, so that silent peers can
+            // never keep a real start out by holding every place.
+            qCInfo(lcInstance) << "hand-over places full: the longest silent peer dropped";
+            QPointer<QLocalSocket> oldest = FWaiting.front();
+            FWaiting.pop_front();
+            oldest->abort();
         }
         Serve(socket);
     }
@@ -83,6 +85,7 @@ private:
 
 void THandOverServer::Serve(QLocalSocket* socket) {
     ++FOpen;
+    FWaiting.emplace_back(socket);
     auto* connection = new THandOverConnection(socket, FDeadline);
     connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
     connect(socket, &QObject::destroyed, this, [this] { --FOpen; });
@@ -104,6 +107,7 @@ void THandOverServer::ReadFrom(QLocalSocket* socket, THandOverConnection& connec
     }
     if (parser.State() == THandOverParser::TState::NeedMore)
         return;
+    FWaiting.remove(QPointer<QLocalSocket>(socket)); // no longer waiting for its record
     // One sound record and nothing after it; anything else is not a hand-over.
     if (parser.State() == THandOverParser::TState::Invalid || socket->bytesAvailable() > 0) {
         qCInfo(lcInstance) << "malformed hand-over: dropped";
@@ -116,41 +120,46 @@ void THandOverServer::ReadFrom(QLocalSocket* socket, THandOverConnection& connec
         socket->abort();
         return;
     }
-    // Handling may show a modal message; the peer waits for it, however long.
+    // The handler only takes the record; whatever opening it shows the user comes
+    // later, so the peer has its answer now.
     connection.StopDeadline();
     socket->disconnect(&connection); // the record is taken: ignore what follows
     QPointer<QLocalSocket> guard(socket);
-    const bool loaded = FHandler ? FHandler(record) : false;
+    const bool taken = FHandler ? FHandler(record) : false;
     if (!guard)
         return;
-    const char answer = loaded ? 1 : 0;
+    const char answer = taken ? 1 : 0;
     guard->write(&answer, 1);
     guard->flush();
     guard->disconnectFromServer();
 }
 
 std::optional<bool> SendHandOver(const QString& path, const THandOverRecord& record,
-                                 int connectMs) {
-    QLocalSocket socket;
-    const QDeadlineTimer connecting(connectMs);
-    for (;;) {
-        socket.connectToServer(path);
-        if (socket.waitForConnected(1000))
-            break;
-        if (connecting.hasExpired())
-            return std::nullopt;
-        QThread::msleep(50);
-    }
+                                 int deadlineMs) {
+    const QDeadlineTimer deadline(deadlineMs);
     const std::vector<std::uint8_t> bytes = ComposeHandOverRecord(record);
-    socket.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
-    if (!socket.waitForBytesWritten(5000))
-        return std::nullopt;
-    // The answer comes once the record is handled, which may wait for the user.
-    while (socket.bytesAvailable() < 1 && socket.state() == QLocalSocket::ConnectedState)
-        socket.waitForReadyRead(-1);
-    if (socket.bytesAvailable() < 1)
-        return std::nullopt;
-    return socket.read(1).at(0) == 1;
+    const auto left = [&deadline] { return static_cast<int>(deadline.remainingTime()); };
+    while (!deadline.hasExpired()) {
+        QLocalSocket socket;
+        socket.connectToServer(path);
+        if (!socket.waitForConnected(std::min(left(), 500))) {
+            QThread::msleep(static_cast<unsigned long>(std::clamp(left(), 0, 50)));
+            continue; // not listening yet
+        }
+        socket.write(reinterpret_cast<const char*>(bytes.data()),
+                     static_cast<qint64>(bytes.size()));
+        while (socket.bytesToWrite() > 0 && socket.state() == QLocalSocket::ConnectedState &&
+               !deadline.hasExpired())
+            socket.waitForBytesWritten(left());
+        while (socket.bytesAvailable() < 1 && socket.state() == QLocalSocket::ConnectedState &&
+               !deadline.hasExpired())
+            socket.waitForReadyRead(left());
+        if (socket.bytesAvailable() >= 1)
+            return socket.read(1).at(0) == 1;
+        // Closed without an answer: the instance had too many peers at once.
+        QThread::msleep(static_cast<unsigned long>(std::clamp(left(), 0, 20)));
+    }
+    return std::nullopt;
 }
 
 } // namespace goalvanta

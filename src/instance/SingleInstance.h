@@ -4,9 +4,12 @@
 
 #include <QLoggingCategory>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <functional>
+#include <list>
 #include <optional>
+#include <string>
 
 class QLocalServer;
 class QLocalSocket;
@@ -19,12 +22,11 @@ Q_DECLARE_LOGGING_CATEGORY(lcInstance)
 
 namespace goalvanta {
 
-// The per-user folder that holds the instance lock and the hand-over socket:
-// $XDG_RUNTIME_DIR, or Qt's private fallback; readable by the user alone.
-QString InstanceFolder();
-// "hTovrinGoalvanta" names both: the lock held for the whole run, and the socket.
-QString InstanceLockPath();
-QString InstanceServerPath();
+// The instance's two files in its private folder (see PrivateInstanceFolder):
+// "hTovrinGoalvanta" names both, the lock held for the whole run and the socket.
+// Paths are the file system's bytes.
+std::string InstanceLockPath(const std::string& folder);
+std::string InstanceServerPath(const std::string& folder);
 
 // The running instance's end of the hand-over channel. It never blocks the window:
 // every connection is read as its bytes arrive, bounded by the declared length and
@@ -33,8 +35,10 @@ QString InstanceServerPath();
 class THandOverServer final : public QObject {
     Q_OBJECT
 public:
-    // Called with each sound record of the open-path code; returns whether a game
-    // was loaded. Records of any other code are dropped.
+    // Called with each sound record of the open-path code, as soon as it is
+    // complete; returns whether the game took it. It must only take the record (the
+    // window queues it): the peer is answered right after, without waiting for
+    // the user. Records of any other code are dropped.
     using THandler = std::function<bool(const THandOverRecord&)>;
 
     explicit THandOverServer(THandler handler, QObject* parent = nullptr);
@@ -46,6 +50,8 @@ public:
     QString ServerPath() const;
 
     void SetDeadline(int milliseconds) { FDeadline = milliseconds; }
+    // Peers that may be sending a record at once; a newcomer beyond it drops the
+    // one that has waited longest.
     void SetMaxConnections(int connections) { FMaxConnections = connections; }
     int OpenConnections() const { return FOpen; }
 
@@ -56,16 +62,20 @@ private:
 
     THandler FHandler;
     QLocalServer* FServer;
-    int FDeadline = 2000;
+    // A real second start sends its record at once; a peer that has not within
+    // this time is dropped, long before a real one gives up.
+    int FDeadline = 500;
     int FMaxConnections = 8;
     int FOpen = 0;
+    // Peers still sending their record, the longest-waiting first.
+    std::list<QPointer<QLocalSocket>> FWaiting;
 };
 
 // A second start's side: sends `record` to the instance listening at `path` and
-// waits until it has been handled (a load and its messages included). Keeps trying
-// to connect for `connectMs`, since the instance holding the lock may still be
-// starting. Returns the instance's answer, or nothing when none answered.
+// returns its answer, or nothing when none came within `deadlineMs`. While the
+// instance is still starting, or refuses the connection because it is busy with
+// too many others, it tries again until the deadline.
 std::optional<bool> SendHandOver(const QString& path, const THandOverRecord& record,
-                                 int connectMs = 10000);
+                                 int deadlineMs = 2000);
 
 } // namespace goalvanta

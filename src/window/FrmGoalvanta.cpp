@@ -29,6 +29,7 @@
 #include <QTabWidget>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <filesystem>
 
 namespace goalvanta {
 
@@ -62,6 +63,34 @@ QString FromStd(const std::string& text) {
     return QString::fromStdString(text);
 }
 
+// Paths are carried as the file system's bytes, which need not be valid text;
+// they are decoded only to be shown, and dialogs' choices are encoded back.
+QString Shown(const std::string& path) {
+    return QFile::decodeName(QByteArray::fromStdString(path));
+}
+
+std::string Native(const QString& path) {
+    return QFile::encodeName(path).toStdString();
+}
+
+bool IsFile(const std::string& path) {
+    std::error_code error;
+    return !path.empty() && std::filesystem::is_regular_file(std::filesystem::path(path), error);
+}
+
+std::string AbsoluteFolder(const std::string& folder) {
+    std::error_code error;
+    std::string absolute =
+        std::filesystem::absolute(std::filesystem::path(folder), error).lexically_normal().string();
+    while (absolute.size() > 1 && absolute.back() == '/')
+        absolute.pop_back();
+    return absolute + "/";
+}
+
+// Far more than anyone hands over while one message box is open; beyond it a
+// second start is told its path was not taken.
+constexpr std::size_t MaxPendingHandOvers = 64;
+
 // The widest of the texts in `view`'s font, with room for the cell's margins.
 int TextWidth(const QWidget& view, std::initializer_list<const TStringTable*> tables,
               std::initializer_list<const char*> more = {}) {
@@ -77,10 +106,9 @@ int TextWidth(const QWidget& view, std::initializer_list<const TStringTable*> ta
 
 } // namespace
 
-TFormGoalvanta::TFormGoalvanta(QString saveFolder, IPrompts* prompts, QWidget* parent)
+TFormGoalvanta::TFormGoalvanta(const QString& saveFolder, IPrompts* prompts, QWidget* parent)
     : QMainWindow(parent),
-      FSaveFolder(saveFolder.isEmpty() ? DefaultSaveFolder()
-                                       : QDir(saveFolder).absolutePath() + "/"),
+      FSaveFolder(saveFolder.isEmpty() ? DefaultSaveFolder() : AbsoluteFolder(Native(saveFolder))),
       FOwnPrompts(prompts ? nullptr : std::make_unique<TDialogPrompts>(this)),
       FPrompts(prompts ? prompts : FOwnPrompts.get()), FGame(*this, FStorage) {
     setObjectName("FormGoalvanta");
@@ -101,11 +129,19 @@ TFormGoalvanta::TFormGoalvanta(QString saveFolder, IPrompts* prompts, QWidget* p
     drop->SetWinControl(this);
     drop->OnFileDrop = [this](TFileDropTarget& target, TDragContext&) {
         if (!target.DroppedFiles().isEmpty())
-            LoadGameFile(target.DroppedFiles().first());
+            RunCommand([&] { LoadGameFile(Native(target.DroppedFiles().first())); });
     };
 }
 
 TFormGoalvanta::~TFormGoalvanta() = default;
+
+QString TFormGoalvanta::SaveFolder() const {
+    return Shown(FSaveFolder);
+}
+
+QString TFormGoalvanta::CurrentFileName() const {
+    return Shown(FCurrentFileName);
+}
 
 QString TFormGoalvanta::SlotFileName(int slot) {
     return QString::asprintf("%.2dsavedata.sav", slot);
@@ -213,11 +249,22 @@ void TFormGoalvanta::CreateLayout() {
     resize(635 + panelWidth - 313, 529);
 
     // The status bar: counts, position, and an empty third panel.
+    // Like the shop's Item column, a panel is as wide as the longest text it shows
+    // needs in the window's font (the counts of the whole roster, the menu hints),
+    // never narrower than its width in the layout.
     const int widths[] = {200, 150, 100};
+    constexpr std::int32_t all = TPlayerList::RosterSize;
+    const QStringList longest[] = {{FromStd(TGame::StatusCountsText(all, all)),
+                                    tr("Open html of help"), tr("Open application folder")},
+                                   {FromStd(TGame::StatusPositionText(all - 1, all))},
+                                   {}};
     for (std::size_t i = 0; i < FStatusPanels.size(); ++i) {
         FStatusPanels[i] = new QLabel(this);
         FStatusPanels[i]->setObjectName(QString("StatusPanel%1").arg(i));
-        FStatusPanels[i]->setFixedWidth(widths[i]);
+        int width = widths[i];
+        for (const QString& text : longest[i])
+            width = std::max(width, FStatusPanels[i]->fontMetrics().horizontalAdvance(text) + 8);
+        FStatusPanels[i]->setFixedWidth(width);
         statusBar()->addWidget(FStatusPanels[i]);
     }
     statusBar()->setSizeGripEnabled(true);
@@ -228,7 +275,8 @@ void TFormGoalvanta::CreateLayout() {
     FPlayers->viewport()->installEventFilter(this);
     FShop->installEventFilter(this);
     FShop->viewport()->installEventFilter(this);
-    connect(FPlayers, &TTvListView::columnClicked, this, &TFormGoalvanta::BLVPlayersColumnClick);
+    connect(FPlayers, &TTvListView::columnClicked, this,
+            [this](int position) { RunCommand([&] { BLVPlayersColumnClick(position); }); });
     connect(FPlayers->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this] { Run(TCommand::SetStatusBarText); });
     connect(FPageControl, &QTabWidget::currentChanged, this, [this](int page) {
@@ -236,13 +284,13 @@ void TFormGoalvanta::CreateLayout() {
             Run(TCommand::SetShopProducts);
     });
     connect(FComboBoxWeight, &QComboBox::activated, this, [this](int index) {
-        FGame.ChooseWeight(FComboBoxWeight->itemText(index).toStdString());
+        RunCommand([&] { FGame.ChooseWeight(FComboBoxWeight->itemText(index).toStdString()); });
     });
     // Every change of a box's state writes its bit, also when a refresh changes it.
     connect(FCheckBoxAutoRest, &QCheckBox::toggled, this,
-            [this](bool on) { FGame.SwitchSetting(SettingAutoRest, on); });
+            [this](bool on) { RunCommand([&] { FGame.SwitchSetting(SettingAutoRest, on); }); });
     connect(FCheckBoxSelfJudging, &QCheckBox::toggled, this,
-            [this](bool on) { FGame.SwitchSetting(SettingSelfJudging, on); });
+            [this](bool on) { RunCommand([&] { FGame.SwitchSetting(SettingSelfJudging, on); }); });
 }
 
 void TFormGoalvanta::CreateActions() {
@@ -251,19 +299,20 @@ void TFormGoalvanta::CreateActions() {
         connect(action, &QAction::triggered, this, [this, cmd] { Run(cmd); });
         return action;
     };
-    FActGame = command(tr("Game"), TCommand::Game);
-    FActRest = command(tr("Rest 50 $"), TCommand::Rest);
-    FActBuy = command(tr("Buy"), TCommand::Buy);
-    FActSelectThePoorest = command(tr("Select the poorest"), TCommand::SelectThePoorest);
+    FActGame = command(tr("&Game"), TCommand::Game);
+    FActRest = command(tr("&Rest 50 $"), TCommand::Rest);
+    FActBuy = command(tr("&Buy"), TCommand::Buy);
+    FActSelectThePoorest = command(tr("Select the &poorest"), TCommand::SelectThePoorest);
     FActSelectTheNextUnknown =
-        command(tr("Select the next unknown"), TCommand::SelectTheNextUnknown);
+        command(tr("Select the next &unknown"), TCommand::SelectTheNextUnknown);
 
     // File commands: reached by their keys only.
     const auto file = [this](const QKeySequence& key, void (TFormGoalvanta::*handler)()) {
         auto* action = new QAction(this);
         action->setShortcut(key);
         action->setShortcutContext(Qt::WindowShortcut);
-        connect(action, &QAction::triggered, this, handler);
+        connect(action, &QAction::triggered, this,
+                [this, handler] { RunCommand([this, handler] { (this->*handler)(); }); });
         addAction(action);
     };
     file(QKeySequence(Qt::CTRL | Qt::Key_N), &TFormGoalvanta::FileNewActExecute);
@@ -272,13 +321,13 @@ void TFormGoalvanta::CreateActions() {
 }
 
 void TFormGoalvanta::CreateMenus() {
-    QMenu* game = menuBar()->addMenu(tr("Game"));
-    connect(game->addAction(tr("New")), &QAction::triggered, this, [this] {
-        FGame.NewGame();
-        UpdateActions();
-    });
+    // Every menu and item has a mnemonic (Alt+G, Alt+L, Alt+S, Alt+H, F10 for the bar),
+    // so that the whole game can be played from the keyboard.
+    QMenu* game = menuBar()->addMenu(tr("&Game"));
+    connect(game->addAction(tr("&New")), &QAction::triggered, this,
+            [this] { RunCommand([this] { FGame.NewGame(); }); });
     game->addSeparator();
-    connect(game->addAction(tr("Exit")), &QAction::triggered, this, &QWidget::close);
+    connect(game->addAction(tr("E&xit")), &QAction::triggered, this, &QWidget::close);
 
     const auto slotMenu = [this](const QString& title, void (TFormGoalvanta::*open)(),
                                  void (TFormGoalvanta::*click)(int)) {
@@ -286,20 +335,22 @@ void TFormGoalvanta::CreateMenus() {
         for (int slot = 0; slot < SlotCount; ++slot) {
             QAction* item = menu->addAction(tr("<empty>"));
             item->setData(slot);
-            connect(item, &QAction::triggered, this, [this, click, slot] { (this->*click)(slot); });
+            connect(item, &QAction::triggered, this, [this, click, slot] {
+                RunCommand([this, click, slot] { (this->*click)(slot); });
+            });
         }
         menu->addSeparator(); // dropped by the menu: nothing follows it
         connect(menu, &QMenu::aboutToShow, this, open);
         return menu;
     };
     FLoadMenu =
-        slotMenu(tr("Load"), &TFormGoalvanta::ActMILoadExecute, &TFormGoalvanta::LoadData1Click);
+        slotMenu(tr("&Load"), &TFormGoalvanta::ActMILoadExecute, &TFormGoalvanta::LoadData1Click);
     FSaveMenu =
-        slotMenu(tr("Save"), &TFormGoalvanta::ActMISaveExecute, &TFormGoalvanta::SaveData1Click);
+        slotMenu(tr("&Save"), &TFormGoalvanta::ActMISaveExecute, &TFormGoalvanta::SaveData1Click);
 
-    QMenu* help = menuBar()->addMenu(tr("Help"));
+    QMenu* help = menuBar()->addMenu(tr("&Help"));
     FHelpAction = new TTvViewHelpHtmlAction(this);
-    FHelpAction->setText(tr("Help"));
+    FHelpAction->setText(tr("&Help"));
     FHelpAction->setStatusTip(tr("Open html of help"));
     FHelpAction->setShortcut(QKeySequence(Qt::Key_F1));
     FHelpAction->SetFileName(
@@ -308,11 +359,19 @@ void TFormGoalvanta::CreateMenus() {
     addAction(FHelpAction); // F1 anywhere in the window
     help->addSeparator();
     auto* folder = new TTvOpenAppFolderAction(this);
-    folder->setText(tr("OpenAppFolder"));
+    folder->setText(tr("&OpenAppFolder"));
     folder->setStatusTip(tr("Open application folder"));
     help->addAction(folder);
     help->addSeparator();
-    connect(help->addAction(tr("About")), &QAction::triggered, this, &TFormGoalvanta::About2Click);
+    connect(help->addAction(tr("&About")), &QAction::triggered, this,
+            [this] { RunCommand([this] { About2Click(); }); });
+    // F10 opens the first menu, as it does on the common desktops; the arrow keys
+    // move on from there.
+    auto* menuKey = new QAction(this);
+    menuKey->setShortcut(QKeySequence(Qt::Key_F10));
+    connect(menuKey, &QAction::triggered, this,
+            [this] { menuBar()->setActiveAction(menuBar()->actions().constFirst()); });
+    addAction(menuKey);
 
     FPlayersMenu = new QMenu(this);
     FPlayersMenu->addAction(FActGame);
@@ -358,35 +417,129 @@ bool TFormGoalvanta::event(QEvent* event) {
 }
 
 void TFormGoalvanta::FormActivate() {
-    if (FGame.Flags().Activated)
+    // Also while its own file's message box is open: the activation that box
+    // brings back must not start a second game.
+    if (FGame.Flags().Activated || FActivating)
         return;
-    FMainPlayerModel->CreateRows();
-    FGame.NewGame();
-    UpdateActions();
-    SendTextByCopyData(QCoreApplication::arguments().value(1), THandOverRecord::OpenPathCode);
-    FPlayers->setFocus();
+    FActivating = true;
+    RunCommand([this] {
+        FMainPlayerModel->CreateRows();
+        FGame.NewGame();
+        UpdateActions();
+        SendTextByCopyData(FCommandLinePath, THandOverRecord::OpenPathCode);
+        FPlayers->setFocus();
+    });
     FGame.Flags().Activated = true;
+    FActivating = false;
     emit FirstActivationDone();
+    ScheduleHandOvers(); // what other starts handed over meanwhile
+}
+
+bool TFormGoalvanta::OpenPath(const std::string& path) {
+    return IsFile(path) && LoadGameFile(path);
 }
 
 bool TFormGoalvanta::OpenPath(const QString& path) {
-    return !path.isEmpty() && QFileInfo(path).isFile() && LoadGameFile(path);
+    return OpenPath(Native(path));
 }
 
 bool TFormGoalvanta::WMCopyData(const THandOverRecord& record) {
     if (record.Code != THandOverRecord::OpenPathCode)
         return false;
-    const QString path = QString::fromStdString(record.Text);
-    const bool loaded = OpenPath(path);
-    qCInfo(lcInstance) << "hand-over of" << path << (loaded ? "loaded" : "changed nothing");
+    // The bytes as they are: a name that is not valid text shows as escapes.
+    const QByteArray logged = QByteArray::fromStdString(record.Text);
+    qCInfo(lcInstance) << "hand-over of" << logged << "opening";
+    const bool loaded = OpenPath(record.Text);
+    qCInfo(lcInstance) << "hand-over of" << logged << (loaded ? "loaded" : "changed nothing");
     return loaded;
 }
 
-bool TFormGoalvanta::SendTextByCopyData(const QString& text, std::uint32_t code) {
+bool TFormGoalvanta::SendTextByCopyData(const std::string& text, std::uint32_t code) {
     // A relative path means the folder the program was started in.
-    const QString path = text.isEmpty() ? text : QFileInfo(text).absoluteFilePath();
-    const auto record = ParseHandOverRecord(ComposeHandOverRecord({code, path.toStdString()}));
+    std::error_code error;
+    const std::string path =
+        text.empty() ? text
+                     : std::filesystem::absolute(std::filesystem::path(text), error).string();
+    const auto record = ParseHandOverRecord(ComposeHandOverRecord({code, path}));
     return record && WMCopyData(*record);
+}
+
+bool TFormGoalvanta::AcceptHandOver(const THandOverRecord& record) {
+    if (record.Code != THandOverRecord::OpenPathCode)
+        return false;
+    BringToFront();
+    const QByteArray logged = QByteArray::fromStdString(record.Text);
+    if (record.Text.empty()) {
+        qCInfo(lcInstance) << "hand-over of" << logged << "brought the game to the front";
+        return true;
+    }
+    if (FPendingPaths.size() >= MaxPendingHandOvers) {
+        qCInfo(lcInstance) << "hand-over of" << logged << "refused: too many waiting";
+        return false;
+    }
+    FPendingPaths.push_back(record.Text);
+    qCInfo(lcInstance) << "hand-over of" << logged << "taken";
+    ScheduleHandOvers();
+    return true;
+}
+
+void TFormGoalvanta::ScheduleHandOvers() {
+    if (FPendingPaths.empty() || FHandOverScheduled)
+        return;
+    FHandOverScheduled = true;
+    // From the event loop, never from inside whatever is running now.
+    QTimer::singleShot(0, this, &TFormGoalvanta::OpenPendingHandOver);
+}
+
+void TFormGoalvanta::OpenPendingHandOver() {
+    FHandOverScheduled = false;
+    if (FPendingPaths.empty() || FCommandDepth > 0 || !FGame.Flags().Activated)
+        return; // the end of the command, or of the first activation, asks again
+    if (QApplication::activeModalWidget() != nullptr) {
+        // A dialog outside any command (the desktop's, a component's): wait it out.
+        FHandOverScheduled = true;
+        QTimer::singleShot(100, this, &TFormGoalvanta::OpenPendingHandOver);
+        return;
+    }
+    const std::string path = FPendingPaths.front();
+    FPendingPaths.pop_front();
+    RunCommand([&] { WMCopyData({THandOverRecord::OpenPathCode, path}); });
+}
+
+bool TFormGoalvanta::RunCommand(const std::function<void()>& body) {
+    const int rosterDepth = FRosterUpdateDepth;
+    const int waitDepth = FWaitDepth;
+    ++FCommandDepth;
+    bool ok = true;
+    try {
+        body();
+    } catch (const std::exception& error) {
+        ok = false;
+        // Whatever the command had begun is ended before the user is told.
+        while (FRosterUpdateDepth > rosterDepth)
+            EndRosterUpdate();
+        while (FWaitDepth > waitDepth)
+            EndWaitCursor();
+        ShowCommandError(error.what());
+    } catch (...) {
+        ok = false;
+        while (FRosterUpdateDepth > rosterDepth)
+            EndRosterUpdate();
+        while (FWaitDepth > waitDepth)
+            EndWaitCursor();
+        ShowCommandError("An unexpected error ended the command.");
+    }
+    --FCommandDepth;
+    UpdateActions();
+    if (FCommandDepth == 0)
+        ScheduleHandOvers();
+    return ok;
+}
+
+void TFormGoalvanta::ShowCommandError(const char* what) {
+    qWarning() << "command failed:" << what;
+    FPrompts->Message(QString::fromLocal8Bit(what), QString::fromLatin1(ProductName),
+                      TMessageIcon::Error, TMessageButtons::Ok);
 }
 
 void TFormGoalvanta::BringToFront() {
@@ -400,8 +553,7 @@ void TFormGoalvanta::BringToFront() {
 // --- Commands ---------------------------------------------------------------------------
 
 void TFormGoalvanta::Run(TCommand command) {
-    FGame.Execute(command);
-    UpdateActions();
+    RunCommand([this, command] { FGame.Execute(command); });
 }
 
 void TFormGoalvanta::UpdateActions() {
@@ -488,9 +640,12 @@ void TFormGoalvanta::SetSlotCaptions(QMenu* menu, bool disableEmpty) {
     for (QAction* item : menu->actions()) {
         if (item->isSeparator())
             continue;
-        const QString name = SlotFileName(item->data().toInt());
-        const bool exists = QFileInfo(FSaveFolder + name).isFile();
-        item->setText(exists ? name : tr("<empty>"));
+        const int slot = item->data().toInt();
+        const QString name = SlotFileName(slot);
+        const bool exists = IsFile(FSaveFolder + Native(name));
+        // The slot's digit, where a shortcut would be shown, is the item's mnemonic:
+        // ten "<empty>" items could not be told apart by a letter of their caption.
+        item->setText((exists ? name : tr("<empty>")) + QStringLiteral("\t&%1").arg(slot));
         item->setEnabled(exists || !disableEmpty);
     }
 }
@@ -504,16 +659,17 @@ void TFormGoalvanta::ActMISaveExecute() {
 }
 
 void TFormGoalvanta::LoadData1Click(int slot) {
-    const QString path = FSaveFolder + SlotFileName(slot);
-    if (QFileInfo(path).isFile())
+    const std::string path = FSaveFolder + Native(SlotFileName(slot));
+    if (IsFile(path))
         LoadGameFile(path);
 }
 
 void TFormGoalvanta::SaveData1Click(int slot) {
     // A folder that cannot be made is not reported here: the save then says so.
-    QDir().mkpath(FSaveFolder);
-    const QString path = FSaveFolder + SlotFileName(slot);
-    if (QFileInfo::exists(path) &&
+    std::error_code error;
+    std::filesystem::create_directories(std::filesystem::path(FSaveFolder), error);
+    const std::string path = FSaveFolder + Native(SlotFileName(slot));
+    if (std::filesystem::exists(std::filesystem::path(path), error) &&
         FPrompts->Message(tr("Rewrite save file?"), tr("Confirmation"), TMessageIcon::Information,
                           TMessageButtons::OkCancel) != TMessageResult::Ok)
         return;
@@ -538,7 +694,6 @@ void TFormGoalvanta::FileNewActExecute() {
     if (!AskToSaveChanges())
         return;
     FGame.NewGame();
-    UpdateActions();
 }
 
 void TFormGoalvanta::FileOpenActExecute() {
@@ -558,23 +713,23 @@ void TFormGoalvanta::FileSaveAsActExecute() {
 }
 
 bool TFormGoalvanta::OpenWithDialog() {
-    const auto path =
-        FPrompts->OpenFileName(FSaveFolder, FCurrentFileName, QString::fromLatin1(FileFilter));
-    return path && LoadGameFile(*path);
+    const auto path = FPrompts->OpenFileName(Shown(FSaveFolder), Shown(FCurrentFileName),
+                                             QString::fromLatin1(FileFilter));
+    return path && LoadGameFile(Native(*path));
 }
 
 bool TFormGoalvanta::SaveWithDialog() {
-    const auto path =
-        FPrompts->SaveFileName(FSaveFolder, FCurrentFileName, QString::fromLatin1(FileFilter));
-    return path && SaveGameFile(*path);
+    const auto path = FPrompts->SaveFileName(Shown(FSaveFolder), Shown(FCurrentFileName),
+                                             QString::fromLatin1(FileFilter));
+    return path && SaveGameFile(Native(*path));
 }
 
-bool TFormGoalvanta::SaveGameFile(const QString& path) {
-    return FGame.SaveGameFile(path.toStdString());
+bool TFormGoalvanta::SaveGameFile(const std::string& path) {
+    return FGame.SaveGameFile(path);
 }
 
-bool TFormGoalvanta::LoadGameFile(const QString& path) {
-    const bool loaded = FGame.LoadGameFile(path.toStdString());
+bool TFormGoalvanta::LoadGameFile(const std::string& path) {
+    const bool loaded = FGame.LoadGameFile(path);
     UpdateActions();
     return loaded;
 }
@@ -692,7 +847,7 @@ void TFormGoalvanta::ShowPlayersPage() {
 }
 
 void TFormGoalvanta::SetCurrentFileName(const std::string& path) {
-    FCurrentFileName = FromStd(path);
+    FCurrentFileName = path;
 }
 
 TMessageResult TFormGoalvanta::ShowMessage(const std::string& text, const std::string& caption,
@@ -703,10 +858,12 @@ TMessageResult TFormGoalvanta::ShowMessage(const std::string& text, const std::s
 }
 
 void TFormGoalvanta::BeginWaitCursor() {
+    ++FWaitDepth;
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
 }
 
 void TFormGoalvanta::EndWaitCursor() {
+    --FWaitDepth;
     QGuiApplication::restoreOverrideCursor();
 }
 

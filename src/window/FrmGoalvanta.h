@@ -3,13 +3,16 @@
 #include "components/ColumnInfos.h"
 #include "instance/HandOverRecord.h"
 #include "rules/Game.h"
+#include "storage/FileSaveStorage.h"
 #include "window/Prompts.h"
-#include "window/QtSaveStorage.h"
 
 #include <QMainWindow>
 #include <array>
+#include <deque>
+#include <functional>
 #include <memory>
 #include <optional>
+#include <string>
 
 class QAction;
 class QCheckBox;
@@ -36,28 +39,47 @@ class TFormGoalvanta final : public QMainWindow, public IGameScreen {
 public:
     // `saveFolder` is where the ten slots live; empty for DefaultSaveFolder().
     // `prompts` answers the questions; null for real dialogs.
-    explicit TFormGoalvanta(QString saveFolder = {}, IPrompts* prompts = nullptr,
+    explicit TFormGoalvanta(const QString& saveFolder = {}, IPrompts* prompts = nullptr,
                             QWidget* parent = nullptr);
     ~TFormGoalvanta() override;
 
     TGame& Game() { return FGame; }
-    const QString& SaveFolder() const { return FSaveFolder; }
+    // The slot folder as the file system names it, and as it is shown.
+    const std::string& SaveFolderPath() const { return FSaveFolder; }
+    QString SaveFolder() const;
     static QString SlotFileName(int slot);
 
+    // The program's first command-line argument, as its bytes: opened by the first
+    // activation.
+    void SetCommandLinePath(std::string path) { FCommandLinePath = std::move(path); }
     // The first activation's work, done once: the panel rows, a new game, then the
     // first command-line argument handed to the window itself.
     void FormActivate();
-    // Loads `path` when it names a file (true when it loaded); a folder, a missing
-    // path or an empty one changes nothing.
+    // Loads `path` (the file system's bytes) when it names a file (true when it
+    // loaded); a folder, a missing path or an empty one changes nothing.
+    bool OpenPath(const std::string& path);
     bool OpenPath(const QString& path);
-    // Every hand-over ends here, from a second start or from the window itself: a
-    // record with the open-path code goes to OpenPath; any other code changes
-    // nothing. Returns whether a game was loaded.
+    // A second start's record, as the hand-over channel receives it. The window
+    // comes to the front at once; the path waits until no command runs (nothing
+    // replaces the game a command, or one of its message boxes, is still working
+    // on) and is then opened, in arrival order, one at a time. Returns whether the
+    // path was taken: false for another code or when too many are waiting.
+    bool AcceptHandOver(const THandOverRecord& record);
+    std::size_t PendingHandOvers() const { return FPendingPaths.size(); }
+    // Opens a record's path now: a record with the open-path code goes to OpenPath;
+    // any other code changes nothing. Returns whether a game was loaded.
     bool WMCopyData(const THandOverRecord& record);
     // Hands `text` to this window through the same record a second start sends.
-    bool SendTextByCopyData(const QString& text, std::uint32_t code);
+    bool SendTextByCopyData(const std::string& text, std::uint32_t code);
     // A second start asked for the running game: show it in front.
     void BringToFront();
+
+    // Runs `body` as one of the user's commands. While any command runs, hand-overs
+    // wait. An error that escapes it goes to the generic error box: the message is
+    // shown, the command ends, the game and its unsaved state stay. Returns whether
+    // it ended without an error.
+    bool RunCommand(const std::function<void()>& body);
+    bool CommandRunning() const { return FCommandDepth > 0; }
 
     // Commands as the menus, keys and shortcuts run them.
     void ActMILoadExecute();
@@ -93,7 +115,10 @@ public:
     QAction* ActBuy() const { return FActBuy; }
     QAction* ActSelectThePoorest() const { return FActSelectThePoorest; }
     QAction* ActSelectTheNextUnknown() const { return FActSelectTheNextUnknown; }
-    const QString& CurrentFileName() const { return FCurrentFileName; }
+    // The file the game was last saved to or loaded from: as the file system names
+    // it, and as it is shown.
+    const std::string& CurrentFilePath() const { return FCurrentFileName; }
+    QString CurrentFileName() const;
 
     // IGameScreen
     void GetSelectedIndices(TIntegerList& rows) override;
@@ -133,17 +158,26 @@ private:
     bool AskToSaveChanges();
     bool OpenWithDialog();
     bool SaveWithDialog();
-    bool SaveGameFile(const QString& path);
-    bool LoadGameFile(const QString& path);
+    bool SaveGameFile(const std::string& path);
+    bool LoadGameFile(const std::string& path);
+    void ScheduleHandOvers();
+    void OpenPendingHandOver();
+    void ShowCommandError(const char* what);
     void SetSlotCaptions(QMenu* menu, bool disableEmpty);
 
-    QString FSaveFolder;
+    std::string FSaveFolder;
     std::unique_ptr<IPrompts> FOwnPrompts;
     IPrompts* FPrompts;
-    TQtSaveStorage FStorage;
+    TFileSaveStorage FStorage;
     TGame FGame;
-    QString FCurrentFileName;
+    std::string FCurrentFileName;
+    std::string FCommandLinePath;
     int FRosterUpdateDepth = 0;
+    int FWaitDepth = 0;
+    int FCommandDepth = 0;
+    std::deque<std::string> FPendingPaths;
+    bool FHandOverScheduled = false;
+    bool FActivating = false;
 
     TTvColumnInfos FTvColumnInfos1; // roster columns
     TTvColumnInfos FTvColumnInfos2; // shop columns

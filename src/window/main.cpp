@@ -1,35 +1,70 @@
 #include "game/GameTables.h"
+#include "instance/InstancePlatform.h"
 #include "instance/SingleInstance.h"
 #include "window/ApplicationIcon.h"
 #include "window/FrmGoalvanta.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
-#include <QFileInfo>
-#include <QLockFile>
+#include <QFile>
+#include <QMessageBox>
+#include <cstdio>
+#include <filesystem>
+#include <string>
 
 using namespace goalvanta;
 
 namespace {
 
-// The first argument as the running game should see it: a relative path is made
-// absolute here, since the running game may have been started elsewhere.
-QString FirstArgument(int argc, char* argv[]) {
-    if (argc < 2)
+// Only the first argument counts, on every start alike, and it is always a file
+// to open (unless it asks for --help or --version). The toolkit therefore sees no
+// argument at all: its own options (-reverse, -platform ...) would otherwise be
+// taken from the line on a first start but handed over as file names on a second.
+// Its environment variables still apply.
+int ToolkitArgc = 1;
+
+// The first argument as the running game should see it: its bytes as they are (a
+// name need not be valid UTF-8), a relative path made absolute here, since the
+// running game may have been started elsewhere.
+std::string FirstArgument(int argc, char* argv[]) {
+    if (argc < 2 || argv[1][0] == '\0')
         return {};
-    const QString arg = QString::fromLocal8Bit(argv[1]);
-    return arg.isEmpty() ? arg : QFileInfo(arg).absoluteFilePath();
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(argv[1], error);
+    return error ? std::string(argv[1]) : absolute.string();
+}
+
+QString Shown(const std::string& path) {
+    return QFile::decodeName(QByteArray::fromStdString(path));
+}
+
+// Neither a running game to hand over to nor a way to become one: say why where the
+// user looks (a message box) and where a script looks (stderr), and fail.
+int CannotStart(char* argv[], const QString& why) {
+    std::fprintf(stderr, "goalvanta: %s\n", why.toLocal8Bit().constData());
+    QApplication app(ToolkitArgc, argv);
+    SetUpApplication();
+    QMessageBox::critical(
+        nullptr, QStringLiteral("Goalvanta"),
+        QCoreApplication::translate("main", "Goalvanta cannot start.\n%1").arg(why));
+    return 1;
 }
 
 // Another instance holds the lock: hand it our first argument (or nothing, which
-// just brings it to the front), wait until it has dealt with it, and end.
-int HandOverToRunningInstance(int argc, char* argv[]) {
-    QCoreApplication app(argc, argv);
-    const THandOverRecord record{THandOverRecord::OpenPathCode,
-                                 FirstArgument(argc, argv).toStdString()};
-    if (!SendHandOver(InstanceServerPath(), record))
-        qCInfo(lcInstance) << "no running instance answered";
-    return 0;
+// just brings it to the front) and end. Its answer comes at once, before it opens
+// the file; a start that could not deliver says so and fails.
+int HandOverToRunningInstance(char* argv[], const std::string& folder, const std::string& path) {
+    QCoreApplication app(ToolkitArgc, argv);
+    const QString server = Shown(InstanceServerPath(folder));
+    const std::optional<bool> answer = SendHandOver(server, {THandOverRecord::OpenPathCode, path});
+    if (answer == true)
+        return 0;
+    std::fprintf(stderr,
+                 answer ? "goalvanta: the running game refused \"%s\" (too many waiting)\n"
+                        : "goalvanta: a game is running but did not answer; \"%s\" was not "
+                          "handed over\n",
+                 path.c_str());
+    return 1;
 }
 
 // --help and --version, the conventions every program has. Any other first
@@ -37,53 +72,76 @@ int HandOverToRunningInstance(int argc, char* argv[]) {
 bool IsInformationRequest(int argc, char* argv[]) {
     if (argc < 2)
         return false;
-    const QString arg = QString::fromLocal8Bit(argv[1]);
-    return arg == "--help" || arg == "-h" || arg == "--version" || arg == "-v";
+    const std::string arg = argv[1];
+    return arg == "--help" || arg == "-h" || arg == "--help-all" || arg == "--version" ||
+           arg == "-v";
 }
 
-int ShowInformation(int argc, char* argv[]) {
-    QCoreApplication app(argc, argv);
+int ShowInformation(char* argv[]) {
+    // Only the request itself: nothing else on the line is looked at.
+    int infoArgc = 2;
+    char* infoArgv[] = {argv[0], argv[1], nullptr};
+    QCoreApplication app(infoArgc, infoArgv);
     QCoreApplication::setApplicationName("Goalvanta");
     QCoreApplication::setApplicationVersion("1.00");
     QCommandLineParser parser;
     parser.setApplicationDescription(QCoreApplication::translate(
         "main", "Soccer management game: beat all 10000 opponents in one run."));
-    parser.addHelpOption();
+    // Not addHelpOption(): its --help-all lists the toolkit's options, which the game
+    // does not take from the command line. --help-all is still understood.
+    const QCommandLineOption help({"h", "help"},
+                                  QCoreApplication::translate("main", "Displays this help."));
+    QCommandLineOption helpAll("help-all");
+    helpAll.setFlags(QCommandLineOption::HiddenFromHelp);
+    parser.addOption(help);
+    parser.addOption(helpAll);
     parser.addVersionOption();
     parser.addPositionalArgument(
         QCoreApplication::translate("main", "file"),
         QCoreApplication::translate("main", "A saved game to open. When the game is running "
                                             "already, it opens the file there."),
         QCoreApplication::translate("main", "[file]"));
-    parser.process(app); // prints and ends the process
-    return 0;
+    parser.process(app); // --version prints and ends the process
+    parser.showHelp(0);
 }
 
 } // namespace
 
 int main(int argc, char* argv[]) {
     if (IsInformationRequest(argc, argv))
-        return ShowInformation(argc, argv);
+        return ShowInformation(argv);
     GameTables(); // every table in place before any window exists
+    const std::string path = FirstArgument(argc, argv);
 
-    // One game per user. The lock is held for the whole run; one left by a crashed
-    // instance is stale (its process is gone) and is taken over.
-    QLockFile lock(InstanceLockPath());
-    lock.setStaleLockTime(0);
-    if (!lock.tryLock(0) && lock.error() == QLockFile::LockFailedError)
-        return HandOverToRunningInstance(argc, argv);
+    // One game per user, decided by a lock in a folder that is the user's alone.
+    std::string why;
+    const std::optional<std::string> folder = PrivateInstanceFolder(why);
+    if (!folder)
+        return CannotStart(argv, QCoreApplication::translate("main", "No private folder for "
+                                                                     "its lock:\n%1")
+                                     .arg(Shown(why)));
+    TInstanceLock lock(InstanceLockPath(*folder));
+    switch (lock.TryLock()) {
+    case TInstanceLock::TResult::HeldByOther:
+        return HandOverToRunningInstance(argv, *folder, path);
+    case TInstanceLock::TResult::Failed:
+        return CannotStart(argv, Shown(lock.ErrorText()));
+    case TInstanceLock::TResult::Locked:
+        break;
+    }
 
-    QApplication app(argc, argv);
+    QApplication app(ToolkitArgc, argv);
     SetUpApplication();
 
     TFormGoalvanta window;
-    THandOverServer server([&window](const THandOverRecord& record) {
-        window.BringToFront();
-        return window.WMCopyData(record);
-    });
-    // Other starts wait (and retry) until the game is in place.
-    QObject::connect(&window, &TFormGoalvanta::FirstActivationDone, &server,
-                     [&server] { server.Listen(InstanceServerPath()); });
+    window.SetCommandLinePath(path);
+    qCInfo(lcInstance) << "save slots in" << QByteArray::fromStdString(window.SaveFolderPath());
+    // Listening from the start: a path handed over while the game is still being
+    // set up, or while the first start's own file is refused, waits in the window.
+    THandOverServer server(
+        [&window](const THandOverRecord& record) { return window.AcceptHandOver(record); });
+    if (!server.Listen(Shown(InstanceServerPath(*folder))))
+        qCWarning(lcInstance) << "second starts cannot reach this game";
     window.show();
     return QApplication::exec();
 }

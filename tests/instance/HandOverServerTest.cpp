@@ -1,3 +1,4 @@
+#include "instance/InstancePlatform.h"
 #include "instance/SingleInstance.h"
 
 #include <QDir>
@@ -214,6 +215,45 @@ private slots:
         QCOMPARE(SendHandOver(FFolder->filePath("nobody"), {1, ""}, 200), std::nullopt);
     }
 
+    // Someone of the same user holds every connection slot with silent peers and
+    // reconnects as soon as one is dropped: real second starts still get through,
+    // each within its own deadline.
+    void realSendersGetPastSilentPeers() {
+        std::vector<std::unique_ptr<QLocalSocket>> squatters;
+        for (int i = 0; i < 8; ++i) {
+            auto socket = std::make_unique<QLocalSocket>();
+            QLocalSocket* raw = socket.get();
+            connect(raw, &QLocalSocket::disconnected, this,
+                    [this, raw] { raw->connectToServer(FServer->ServerPath()); });
+            raw->connectToServer(FServer->ServerPath());
+            squatters.push_back(std::move(socket));
+        }
+        QTRY_COMPARE(FServer->OpenConnections(), 8);
+        int delivered = 0;
+        QElapsedTimer slowest;
+        qint64 longest = 0;
+        constexpr int Starts = 12;
+        for (int i = 0; i < Starts; ++i) {
+            std::optional<bool> answer;
+            const std::string path = "/start/" + std::to_string(i);
+            slowest.start();
+            std::unique_ptr<QThread> sender(QThread::create([&] {
+                answer = SendHandOver(FServer->ServerPath(), {1, path});
+            }));
+            sender->start();
+            QTRY_VERIFY_WITH_TIMEOUT(sender->isFinished(), 5000);
+            longest = std::max(longest, slowest.elapsed());
+            delivered += answer == true ? 1 : 0;
+        }
+        for (auto& socket : squatters)
+            socket->disconnect(this);
+        std::printf("[figures] slots held by silent peers: %d of %d second starts delivered, "
+                    "slowest %lld ms (deadline 2000 ms)\n",
+                    delivered, Starts, static_cast<long long>(longest));
+        QCOMPARE(delivered, Starts);
+        QCOMPARE(FHandled.size(), Starts);
+    }
+
     // Another user on the machine cannot reach the game: not through the folder, and
     // not even where the folder lets everyone pass.
     void otherUsersAreRefused_data() {
@@ -241,36 +281,83 @@ private slots:
     }
 
     // The socket and the folder the game really listens in belong to the user and
-    // let nobody else read, write or pass, whatever folder the session names.
+    // let nobody else read, write or pass, whatever folder the session names: one
+    // that others may enter, or a link, is passed over for the game's own folder.
     void socketAndFolderAreTheUsers_data() {
-        QTest::addColumn<QFile::Permissions>("runtimeMode");
-        const QFile::Permissions owner = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
-        QTest::newRow("session folder 0700") << owner;
-        QTest::newRow("session folder 0755")
-            << (owner | QFile::ReadGroup | QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther);
+        QTest::addColumn<QString>("runtimeKind");
+        QTest::addColumn<bool>("runtimeUsed");
+        QTest::newRow("session folder 0700") << "0700" << true;
+        QTest::newRow("session folder 0755") << "0755" << false;
+        QTest::newRow("session folder 0777") << "0777" << false;
+        QTest::newRow("session folder a link to a 0700 folder") << "link" << false;
+        QTest::newRow("session folder relative") << "relative" << false;
+        QTest::newRow("no session folder") << "unset" << false;
     }
     void socketAndFolderAreTheUsers() {
-        QFETCH(QFile::Permissions, runtimeMode);
-        QTemporaryDir runtime;
-        QVERIFY(QFile::setPermissions(runtime.path(), runtimeMode));
-        const QByteArray saved = qgetenv("XDG_RUNTIME_DIR");
-        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
-        const QString folder = InstanceFolder();
-        const QString path = InstanceServerPath();
-        THandOverServer server([](const THandOverRecord&) { return true; });
-        const bool listening = server.Listen(path);
-        qputenv("XDG_RUNTIME_DIR", saved);
-        QVERIFY(listening);
+        QFETCH(QString, runtimeKind);
+        QFETCH(bool, runtimeUsed);
+        QTemporaryDir base;
+        const std::string root = QFile::encodeName(base.path()).toStdString();
+        const std::string runtime = root + "/runtime";
+        const std::string cache = root + "/cache";
+        QVERIFY(::mkdir(runtime.c_str(), 0700) == 0);
+        std::string named = runtime;
+        if (runtimeKind == "0755" || runtimeKind == "0777")
+            QVERIFY(::chmod(runtime.c_str(), runtimeKind == "0755" ? 0755 : 0777) == 0);
+        if (runtimeKind == "link") {
+            named = root + "/link";
+            QVERIFY(::symlink(runtime.c_str(), named.c_str()) == 0);
+        }
+        if (runtimeKind == "relative")
+            named = "runtime";
+        const QByteArray savedRuntime = qgetenv("XDG_RUNTIME_DIR");
+        const QByteArray savedCache = qgetenv("XDG_CACHE_HOME");
+        if (runtimeKind == "unset")
+            qunsetenv("XDG_RUNTIME_DIR");
+        else
+            qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString(named));
+        qputenv("XDG_CACHE_HOME", QByteArray::fromStdString(cache));
+        std::string why;
+        const std::optional<std::string> folder = PrivateInstanceFolder(why);
+        qputenv("XDG_RUNTIME_DIR", savedRuntime);
+        qputenv("XDG_CACHE_HOME", savedCache);
+        QVERIFY2(folder.has_value(), why.c_str());
+        QCOMPARE(QString::fromStdString(*folder),
+                 QString::fromStdString(runtimeUsed ? runtime : cache + "/goalvanta/instance"));
 
-        QCOMPARE(QFileInfo(path).absolutePath(), QDir(folder).absolutePath());
-        const auto [folderOwner, folderBits] = OwnerAndMode(folder);
+        const QString path =
+            QFile::decodeName(QByteArray::fromStdString(InstanceServerPath(*folder)));
+        THandOverServer server([](const THandOverRecord&) { return true; });
+        QVERIFY(server.Listen(path));
+        const auto [folderOwner, folderBits] =
+            OwnerAndMode(QFile::decodeName(QByteArray::fromStdString(*folder)));
         QVERIFY(S_ISDIR(folderBits));
         QCOMPARE(folderOwner, ::geteuid());
-        QCOMPARE(folderBits & 077, mode_t{0});
+        QCOMPARE(folderBits & 07777, mode_t{0700});
         const auto [socketOwner, socketBits] = OwnerAndMode(server.ServerPath());
         QVERIFY(S_ISSOCK(socketBits));
         QCOMPARE(socketOwner, ::geteuid());
         QCOMPARE(socketBits & 077, mode_t{0});
+    }
+
+    // A folder of the game's own that is not the user's alone is never used.
+    void foreignOwnFolderIsRefused() {
+        QTemporaryDir base;
+        const std::string cache = QFile::encodeName(base.path()).toStdString();
+        const std::string own = cache + "/goalvanta";
+        QVERIFY(::mkdir(own.c_str(), 0700) == 0);
+        // A link where the game's folder belongs, made by someone who wants the paths.
+        QVERIFY(::symlink("/tmp", (own + "/instance").c_str()) == 0);
+        const QByteArray savedRuntime = qgetenv("XDG_RUNTIME_DIR");
+        const QByteArray savedCache = qgetenv("XDG_CACHE_HOME");
+        qunsetenv("XDG_RUNTIME_DIR");
+        qputenv("XDG_CACHE_HOME", QByteArray::fromStdString(cache));
+        std::string why;
+        const std::optional<std::string> folder = PrivateInstanceFolder(why);
+        qputenv("XDG_RUNTIME_DIR", savedRuntime);
+        qputenv("XDG_CACHE_HOME", savedCache);
+        QVERIFY(!folder.has_value());
+        QVERIFY2(why.find("symbolic link") != std::string::npos, why.c_str());
     }
 
     void cleanupTestCase() {

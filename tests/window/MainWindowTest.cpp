@@ -1,3 +1,4 @@
+#include "FakePrompts.h"
 #include "components/TvListView.h"
 #include "game/GameTables.h"
 #include "savedata/SaveGameData.h"
@@ -24,56 +25,9 @@
 #include <memory>
 
 using namespace goalvanta;
+using goalvanta::test::TFakePrompts;
 
 namespace {
-
-// Answers the window's questions from a script and remembers what was asked.
-class TFakePrompts final : public IPrompts {
-public:
-    struct TAsked {
-        QString Text, Caption;
-        TMessageIcon Icon;
-        TMessageButtons Buttons;
-    };
-    std::vector<TAsked> Asked;
-    std::deque<TMessageResult> Answers; // Ok when the script runs out
-    std::deque<QString> Files;          // an empty name, or none left, cancels the dialog
-    int OpenDialogs = 0, SaveDialogs = 0;
-    std::function<void()> WhileAsking; // looks at the window while a message is open
-
-    TMessageResult Message(const QString& text, const QString& caption, TMessageIcon icon,
-                           TMessageButtons buttons) override {
-        Asked.push_back({text, caption, icon, buttons});
-        if (WhileAsking)
-            WhileAsking();
-        return Next(Answers, TMessageResult::Ok);
-    }
-    std::optional<QString> OpenFileName(const QString&, const QString&, const QString&) override {
-        ++OpenDialogs;
-        return NextFile();
-    }
-    std::optional<QString> SaveFileName(const QString&, const QString&, const QString&) override {
-        ++SaveDialogs;
-        return NextFile();
-    }
-
-private:
-    static TMessageResult Next(std::deque<TMessageResult>& queue, TMessageResult otherwise) {
-        if (queue.empty())
-            return otherwise;
-        const TMessageResult answer = queue.front();
-        queue.pop_front();
-        return answer;
-    }
-    std::optional<QString> NextFile() {
-        const QString name = Files.empty() ? QString() : Files.front();
-        if (!Files.empty())
-            Files.pop_front();
-        if (name.isEmpty())
-            return std::nullopt;
-        return name;
-    }
-};
 
 QByteArray FileBytes(const QString& path) {
     QFile file(path);
@@ -364,10 +318,11 @@ private slots:
         W().ActMILoadExecute();
         W().ActMISaveExecute();
         const QList<QAction*> load = W().LoadMenu()->actions(), save = W().SaveMenu()->actions();
+        // Each item: its caption, then the slot's digit as its mnemonic.
         for (int slot = 0; slot < 10; ++slot) {
-            QCOMPARE(load[slot]->text(), QString("<empty>"));
+            QCOMPARE(load[slot]->text(), QString("<empty>\t&%1").arg(slot));
             QVERIFY(!load[slot]->isEnabled());
-            QCOMPARE(save[slot]->text(), QString("<empty>"));
+            QCOMPARE(save[slot]->text(), QString("<empty>\t&%1").arg(slot));
             QVERIFY(save[slot]->isEnabled());
         }
         QVERIFY(load[10]->isSeparator());
@@ -377,7 +332,7 @@ private slots:
         QCOMPARE(FileBytes(slot3).size(), 60153);
         QVERIFY(FPrompts->Asked.empty());
         W().ActMILoadExecute();
-        QCOMPARE(load[3]->text(), QString("03savedata.sav"));
+        QCOMPARE(load[3]->text(), QString("03savedata.sav\t&3"));
         QVERIFY(load[3]->isEnabled());
         QVERIFY(!load[4]->isEnabled());
 
