@@ -13,14 +13,10 @@
 #include <stdexcept>
 
 using namespace goalvanta;
+using goalvanta::test::FileBytes;
 using goalvanta::test::TFakePrompts;
 
 namespace {
-
-QByteArray FileBytes(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 std::string Native(const QString& path) {
     return QFile::encodeName(path).toStdString();

@@ -2,6 +2,7 @@
 
 #include "window/Prompts.h"
 
+#include <QFile>
 #include <QString>
 #include <deque>
 #include <functional>
@@ -57,5 +58,11 @@ private:
         return name;
     }
 };
+
+// What stands at `path` now; empty when nothing can be read there.
+inline QByteArray FileBytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
 
 } // namespace goalvanta::test

@@ -25,16 +25,8 @@
 #include <memory>
 
 using namespace goalvanta;
+using goalvanta::test::FileBytes;
 using goalvanta::test::TFakePrompts;
-
-namespace {
-
-QByteArray FileBytes(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-} // namespace
 
 class TMainWindowTest : public QObject {
     Q_OBJECT
