@@ -31,7 +31,7 @@ int main(int argc, char* argv[]) {
     for (const fs::path& file : files) {
         std::ifstream in(file, std::ios::binary);
         if (!in) {
-            std::fprintf(stderr, "cannot read %s\n", file.c_str());
+            std::fprintf(stderr, "cannot read %s\n", file.string().c_str());
             return 1;
         }
         const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in),

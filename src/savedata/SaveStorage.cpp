@@ -29,7 +29,7 @@ fs::path TemporaryBeside(const fs::path& target) {
 
 bool WriteWhole(const fs::path& file, std::span<const std::uint8_t> bytes) {
     // "x": fail rather than open a file that already exists at the temporary name.
-    std::FILE* out = std::fopen(file.c_str(), "wbx");
+    std::FILE* out = std::fopen(file.string().c_str(), "wbx");
     if (out == nullptr)
         return false;
     bool ok = std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();

@@ -3,6 +3,8 @@
 #include "instance/SingleInstance.h"
 #include "window/ApplicationIcon.h"
 #include "window/FrmGoalvanta.h"
+#include "window/NativeHandOver.h"
+#include "window/PlatformFont.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -56,7 +58,8 @@ int CannotStart(char* argv[], const QString& why) {
 int HandOverToRunningInstance(char* argv[], const std::string& folder, const std::string& path) {
     QCoreApplication app(ToolkitArgc, argv);
     const QString server = Shown(InstanceServerPath(folder));
-    const std::optional<bool> answer = SendHandOver(server, {THandOverRecord::OpenPathCode, path});
+    const std::optional<bool> answer =
+        HandOverToRunningGame(server, {THandOverRecord::OpenPathCode, path});
     if (answer == true)
         return 0;
     std::fprintf(stderr,
@@ -134,6 +137,7 @@ int main(int argc, char* argv[]) {
     SetUpApplication();
 
     TFormGoalvanta window;
+    UsePlatformFont(window);
     window.SetCommandLinePath(path);
     qCInfo(lcInstance) << "save slots in" << QByteArray::fromStdString(window.SaveFolderPath());
     // Listening from the start: a path handed over while the game is still being
@@ -142,6 +146,8 @@ int main(int argc, char* argv[]) {
         [&window](const THandOverRecord& record) { return window.AcceptHandOver(record); });
     if (!server.Listen(Shown(InstanceServerPath(*folder))))
         qCWarning(lcInstance) << "second starts cannot reach this game";
+    TNativeHandOver nativeHandOver(
+        window, [&window](const THandOverRecord& record) { return window.AcceptHandOver(record); });
     window.show();
     return QApplication::exec();
 }
