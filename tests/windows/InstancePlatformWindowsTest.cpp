@@ -33,7 +33,8 @@ TEST(InstancePlatformWindows, PrivateFolderIsTheUsersOwnAndExists) {
     const auto folder = PrivateInstanceFolder(error);
     ASSERT_TRUE(folder) << error;
     EXPECT_TRUE(std::filesystem::is_directory(*folder));
-    EXPECT_NE(folder->find("Goalvanta"), std::string::npos);
+    EXPECT_NE(folder->find("Goalvanta/instance"), std::string::npos) << *folder;
+    EXPECT_EQ(folder->find('\\'), std::string::npos) << "a pipe name may hold no backslash";
     std::string why;
     EXPECT_TRUE(IsPrivateFolder(*folder, &why)) << why;
 }

@@ -1,6 +1,7 @@
 #include "instance/InstancePlatform.h"
 
 #include <aclapi.h>
+#include <algorithm>
 #include <cstdint>
 #include <shlobj.h>
 #include <string>
@@ -154,7 +155,10 @@ std::optional<std::string> PrivateInstanceFolder(std::string& error) {
             return std::nullopt;
         }
     }
-    const std::string own = Narrow(folder);
+    // With forward slashes: the hand-over socket is a named pipe named after the
+    // folder, and a pipe's name may hold no backslash after its "\\.\pipe\" prefix.
+    std::string own = Narrow(folder);
+    std::replace(own.begin(), own.end(), '\\', '/');
     if (!IsPrivateFolder(own, &error))
         return std::nullopt;
     return own;
