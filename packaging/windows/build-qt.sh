@@ -39,11 +39,22 @@ options=(
     -DFEATURE_opengl=ON
 )
 
+# Of what qt6-base holds, only these are built and installed (with what they
+# need): no Direct2D platform, no image format, TLS or network-information plugin.
+targets=(
+    src/corelib/all src/gui/all src/opengl/all src/widgets/all src/network/all
+    src/testlib/all src/entrypoint/all
+    src/plugins/platforms/windows/all src/plugins/platforms/offscreen/all
+    src/plugins/styles/windowsvista/all
+)
+
 say() { echo "build-qt: $*" >&2; }
 
-key=$(printf '%s\n' "$qt_version" "${options[@]}" "$(cat "$toolchain")" |
+configure_key=$(printf '%s\n' "$qt_version" "${options[@]}" "$(cat "$toolchain")" |
     sha256sum | cut -c1-12)
-prefix=${GOALVANTA_QT_CACHE:-$HOME/.cache/goalvanta}/qt-windows-$qt_version-$key
+key=$(printf '%s\n' "$configure_key" "${targets[@]}" | sha256sum | cut -c1-12)
+cache=${GOALVANTA_QT_CACHE:-$HOME/.cache/goalvanta}
+prefix=$cache/qt-windows-$qt_version-$key
 
 if [ -f "$prefix/.complete" ]; then
     say "using the cached Qt in $prefix"
@@ -89,20 +100,44 @@ fetch_source() {
     echo "$dir"
 }
 
-src=$(fetch_source)
-say "configuring Qt $qt_version for Windows into $prefix"
-rm -rf "$work/build" "$prefix"
-nice -n 19 cmake -S "$src" -B "$work/build" -G Ninja "-DCMAKE_TOOLCHAIN_FILE=$toolchain" \
-    "-DCMAKE_INSTALL_PREFIX=$prefix" "${options[@]}" >"$work/configure.log" 2>&1 ||
-    { tail -40 "$work/configure.log" >&2; exit 1; }
+# Installs what was built: the install rules of every folder whose targets are all
+# built, and those of the folders above them (package files made at configure time).
+install_built() {
+    local build=$1 script dir
+    local -A wanted=([.]=1)
+    while IFS= read -r script; do
+        dir=$(dirname "${script#"$build"/}")
+        [ "$dir" = . ] && continue
+        if ninja -C "$build" -n "$dir/all" 2>/dev/null | grep -q "no work to do"; then
+            while [ "$dir" != . ]; do wanted[$dir]=1; dir=$(dirname "$dir"); done
+        fi
+    done < <(find "$build" -name cmake_install.cmake -not -path "*/CMakeFiles/*")
+    for dir in "${!wanted[@]}"; do
+        cmake "-DCMAKE_INSTALL_PREFIX=$prefix" -DCMAKE_INSTALL_LOCAL_ONLY=ON \
+            -P "$build/$dir/cmake_install.cmake" || { say "installing $dir failed"; return 1; }
+    done
+}
+
+# An interrupted build goes on where it stopped, as long as it was configured
+# the same way.
+if [ ! -f "$work/build/.configured-$configure_key" ]; then
+    src=$(fetch_source)
+    say "configuring Qt $qt_version for Windows"
+    rm -rf "$work/build"
+    nice -n 19 cmake -S "$src" -B "$work/build" -G Ninja "-DCMAKE_TOOLCHAIN_FILE=$toolchain" \
+        "-DCMAKE_INSTALL_PREFIX=$cache/qt-windows-$qt_version-$configure_key" "${options[@]}" \
+        >"$work/configure.log" 2>&1 || { tail -40 "$work/configure.log" >&2; exit 1; }
+    touch "$work/build/.configured-$configure_key"
+fi
 say "building Qt (40 to 50 minutes on two cores the first time)"
 start=$(date +%s)
-nice -n 19 cmake --build "$work/build" --parallel "$(nproc)" >"$work/build.log" 2>&1 ||
-    { tail -60 "$work/build.log" >&2; exit 1; }
-nice -n 19 cmake --install "$work/build" >"$work/install.log" 2>&1 ||
+nice -n 19 cmake --build "$work/build" --parallel "$(nproc)" --target "${targets[@]}" \
+    >>"$work/build.log" 2>&1 || { tail -60 "$work/build.log" >&2; exit 1; }
+rm -rf "$prefix"
+install_built "$work/build" >"$work/install.log" 2>&1 ||
     { tail -40 "$work/install.log" >&2; exit 1; }
 say "Qt built and installed in $(( $(date +%s) - start )) s"
 touch "$prefix/.complete"
 # The build tree is large and is never needed again once Qt is installed.
-rm -rf "$work/build"
+rm -rf "$work/build" "$work/src"
 echo "$prefix"
