@@ -219,7 +219,8 @@ private:
 
     void NewGame() {
         QAction* newGame = FWindow.menuBar()->actions().value(0)->menu()->actions().value(0);
-        Require(newGame != nullptr && newGame->text() == "New", "no New in the Game menu");
+        Require(newGame != nullptr && QString(newGame->text()).remove('&') == "New",
+                "no New in the Game menu");
         Measure(
             "new game (Game > New)", [] {}, [newGame] { newGame->trigger(); }, [] {},
             [this] { FCore.NewGame(); });

@@ -40,8 +40,15 @@ say "window benchmarks"
 save=$saves/01savedata.sav # written by the window benchmarks
 
 say "start-up"
-for _ in $(seq "$runs"); do "$build/bench/startup_bench" "$save"; done >"$results/startup.tsv"
-for _ in $(seq "$runs"); do "$build/bench/startup_bench" --bare; done >"$results/bare.tsv"
+# The game and the bare window in turn, so that a busy moment of the machine falls on
+# both alike; each is told when it was launched (bash's EPOCHREALTIME, taken as the
+# child is started), which times the start to the microsecond.
+: >"$results/startup.tsv"
+: >"$results/bare.tsv"
+for _ in $(seq "$runs"); do
+    GOALVANTA_BENCH_LAUNCHED=$EPOCHREALTIME "$build/bench/startup_bench" "$save" >>"$results/startup.tsv"
+    GOALVANTA_BENCH_LAUNCHED=$EPOCHREALTIME "$build/bench/startup_bench" --bare >>"$results/bare.tsv"
+done
 
 say "peak memory of the game with a saved game loaded"
 : >"$results/rss.txt"
@@ -130,6 +137,8 @@ END {
     row("start-up to the first painted window (game loaded)", ms(startup), "–", "–",
         "≤ 100 ms", verdict(startup <= 100 && loaded == 1))
     row("start-up of a bare Qt window with one label (reference)", ms(bare), "–", "–", "–", "–")
+    row("start-up: what the game adds to the bare window", ms(startup - bare), "–", "–",
+        "≤ 10 ms", verdict(startup - bare <= 10))
     if (rssGame != "")
         row("peak RSS, goalvanta with a game loaded (MB)", sprintf("%.1f", rssGame / 1024), "–",
             "–", "≤ 40 MB", verdict(rssGame / 1024 <= 40))
@@ -142,5 +151,5 @@ END {
         label = name; sub(/^BM_/, "", label); sub(/^SortBench\//, "", label)
         row("core: " label, "–", ms(core[name]), "–", "–", "–")
     }
-    if (failed) printf "\n%d above target\n", failed
+    printf "\n%d above target\n", failed
 }'
