@@ -158,6 +158,20 @@ TTvListView::TTvListView(QWidget* parent) : QTreeView(parent) {
     });
     connect(header(), &QHeaderView::sectionResized, this,
             [this](int logicalIndex, int, int newSize) { SectionResized(logicalIndex, newSize); });
+    UpdateOpaque();
+}
+
+void TTvListView::changeEvent(QEvent* event) {
+    QTreeView::changeEvent(event);
+    if (event->type() == QEvent::StyleChange)
+        UpdateOpaque();
+}
+
+void TTvListView::UpdateOpaque() {
+    const QString name = style()->name();
+    const bool squareFrame = name.compare(QLatin1String("fusion"), Qt::CaseInsensitive) == 0 ||
+                             name.compare(QLatin1String("windows"), Qt::CaseInsensitive) == 0;
+    setAttribute(Qt::WA_OpaquePaintEvent, squareFrame);
 }
 
 void TTvListView::setModel(QAbstractItemModel* model) {

@@ -103,8 +103,14 @@ signals:
 
 protected:
     bool viewportEvent(QEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
+    // Under the styles whose frame is a plain rectangle of solid lines, the frame,
+    // the header, the rows and the scroll bars together cover every pixel of the
+    // view: marked opaque, it spares the widgets behind it a repaint whenever it
+    // is shown or repainted, as a page of a tab control is.
+    void UpdateOpaque();
     // Gives the AutoSize columns their share of the viewport's width and lets only
     // the other columns be dragged.
     void LayOutAutoSizeColumns();

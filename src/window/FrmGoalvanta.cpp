@@ -23,9 +23,11 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QSplitter>
+#include <QStackedWidget>
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QStyle>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -103,6 +105,89 @@ int TextWidth(const QWidget& view, std::initializer_list<const TStringTable*> ta
         widest = std::max(widest, metrics.horizontalAdvance(QString::fromLatin1(text)));
     return widest + 2 * view.style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, &view) + 8;
 }
+
+// Showing another page makes the tab control's layouts report a change upwards:
+// the tab control then lays itself out again and repaints all of itself, its
+// frame and the window under it included, although nothing but the page moved.
+// This filter lets such a request through only when something the tab control's
+// layout depends on differs from the last request it let through; any event that
+// lays the control out directly makes the next request pass. A request it holds
+// back repaints the band of the tab bar, where a style may draw the frame's side of
+// the current tab.
+class TSteadyTabLayout final : public QObject {
+public:
+    explicit TSteadyTabLayout(QTabWidget* tabs)
+        : QObject(tabs), FTabs(tabs), FStack(tabs->findChild<QStackedWidget*>()) {
+        tabs->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched != FTabs)
+            return false;
+        switch (event->type()) {
+        case QEvent::LayoutRequest: {
+            const TInputs now = Inputs();
+            if (FLast && *FLast == now) {
+                const int band =
+                    FTabs->style()->pixelMetric(QStyle::PM_TabBarBaseOverlap, nullptr, FTabs) +
+                    FTabs->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, FTabs);
+                FTabs->update(FTabs->tabBar()->geometry().adjusted(-band, -band, band, band) &
+                              FTabs->rect());
+                return true;
+            }
+            FLast = now;
+            return false;
+        }
+        case QEvent::Resize:
+        case QEvent::Show:
+        case QEvent::Hide:
+        case QEvent::StyleChange:
+        case QEvent::FontChange:
+        case QEvent::LayoutDirectionChange:
+        case QEvent::ChildAdded:
+        case QEvent::ChildRemoved:
+            FLast.reset();
+            return false;
+        default:
+            return false;
+        }
+    }
+
+private:
+    // What the tab control's own layout and its size hints are made of.
+    struct TInputs {
+        QSize Size;
+        bool TabBarShown = false;
+        QSize TabBarHint, TabBarMinimum;
+        QSize StackHint, StackMinimum, StackMaximum;
+        QSize CornerHints[2];
+        bool operator==(const TInputs&) const = default;
+    };
+
+    TInputs Inputs() const {
+        TInputs inputs;
+        inputs.Size = FTabs->size();
+        inputs.TabBarShown = FTabs->tabBar()->isVisibleTo(FTabs);
+        inputs.TabBarHint = FTabs->tabBar()->sizeHint();
+        inputs.TabBarMinimum = FTabs->tabBar()->minimumSizeHint();
+        if (FStack != nullptr) {
+            inputs.StackHint = FStack->sizeHint();
+            inputs.StackMinimum = FStack->minimumSizeHint();
+            inputs.StackMaximum = FStack->maximumSize();
+        }
+        const Qt::Corner corners[] = {Qt::TopLeftCorner, Qt::TopRightCorner};
+        for (std::size_t i = 0; i < std::size(corners); ++i)
+            if (const QWidget* corner = FTabs->cornerWidget(corners[i]);
+                corner != nullptr && corner->isVisibleTo(FTabs))
+                inputs.CornerHints[i] = corner->sizeHint();
+        return inputs;
+    }
+
+    QTabWidget* FTabs;
+    QStackedWidget* FStack;
+    std::optional<TInputs> FLast;
+};
 
 } // namespace
 
@@ -241,6 +326,7 @@ void TFormGoalvanta::CreateLayout() {
                            "Wins\n\n3rd-rate Corp.\n100 Wins\n\n4th-rate Corp.\n50 Wins\n\n5th-"
                            "rate Corp.\n10 Wins"));
     FPageControl->addTab(FMemo, tr("Info"));
+    new TSteadyTabLayout(FPageControl);
 
     FSplitter->addWidget(left);
     FSplitter->addWidget(FPageControl);
