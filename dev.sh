@@ -7,6 +7,9 @@
 #   ./dev.sh fuzz [SECONDS]   build the fuzz targets with clang, run each (default 60 s)
 #   ./dev.sh package   build the .deb with Debian's hardening flags in build/package,
 #                      lint it, install it on this machine and try the installed game
+#   ./dev.sh windows [test]   cross-build the Windows zip and installer in build/windows
+#                      (Qt for Windows is built once, about 45 min, and cached in
+#                      ~/.cache/goalvanta); with "test", run its tests under Wine
 #
 # Packages are installed with apt-get (through sudo when not run as root). Set
 # GOALVANTA_NO_INSTALL=1 to skip that step on a machine that has everything.
@@ -83,6 +86,17 @@ package)
     build_package
     bash tests/package/check_deb.sh build/package
     ;;
+windows)
+    # Debian's mingw-w64 with POSIX threads; Qt's own source and the host tools that
+    # build it; NSIS for the installer; Wine and an X server for the tests.
+    packages+=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 qt6-base-dev-tools
+               googletest nsis wine wine64 xvfb xdotool fonts-dejavu-core unzip zip python3)
+    install_missing
+    bash packaging/windows/build.sh
+    if [ "${2:-}" = test ]; then
+        bash packaging/windows/test.sh
+    fi
+    ;;
 fuzz)
     packages+=(clang-14 libclang-rt-14-dev) # libclang-rt-14-dev holds libFuzzer
     install_missing
@@ -91,7 +105,7 @@ fuzz)
     bash fuzz/run.sh "${2:-60}"
     ;;
 *)
-    sed -n '2,12p' "$0" | sed 's/^# \{0,1\}//'
+    sed -n '2,15p' "$0" | sed 's/^# \{0,1\}//'
     exit 2
     ;;
 esac
