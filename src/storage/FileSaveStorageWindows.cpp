@@ -91,12 +91,9 @@ std::wstring NameOf(const std::wstring& path) {
     return separator == std::wstring::npos ? path : path.substr(separator + 1);
 }
 
-std::wstring NewTemporaryName() {
-    static std::mt19937_64 engine{std::random_device{}()};
-    char name[sizeof TemporaryPrefix + TemporaryDigits + sizeof TemporarySuffix];
-    std::snprintf(name, sizeof name, "%s%016llx%s", TemporaryPrefix,
-                  static_cast<unsigned long long>(engine()), TemporarySuffix);
-    return std::wstring(name, name + std::strlen(name)); // plain ASCII
+std::wstring NewTemporaryWideName() {
+    const std::string name = NewTemporaryName();
+    return std::wstring(name.begin(), name.end()); // plain ASCII
 }
 
 // A save through a link or junction replaces the file it leads to and keeps the
@@ -166,17 +163,6 @@ bool WriteAll(const TSystemCalls& calls, HANDLE file, std::span<const std::uint8
 
 } // namespace
 
-bool IsTemporaryName(const char* name) {
-    const std::size_t prefix = sizeof TemporaryPrefix - 1;
-    const std::size_t suffix = sizeof TemporarySuffix - 1;
-    if (std::strlen(name) != prefix + TemporaryDigits + suffix ||
-        std::strncmp(name, TemporaryPrefix, prefix) != 0 ||
-        std::strcmp(name + prefix + TemporaryDigits, TemporarySuffix) != 0)
-        return false;
-    return std::all_of(name + prefix, name + prefix + TemporaryDigits,
-                       [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); });
-}
-
 const TSystemCalls& DefaultSystemCalls() {
     static const TSystemCalls calls{
         .Create = CreateW,
@@ -215,7 +201,7 @@ bool TFileSaveStorage::WriteFile(const std::string& path, std::span<const std::u
     std::wstring temporary;
     THandle file;
     for (int attempt = 0; attempt < 16 && !file.Valid(); ++attempt) {
-        temporary = folder + NewTemporaryName();
+        temporary = folder + NewTemporaryWideName();
         file = THandle(calls.Create(temporary.c_str(), GENERIC_WRITE | DELETE, FILE_SHARE_DELETE,
                                     CREATE_NEW, FILE_ATTRIBUTE_NORMAL));
         if (!file.Valid() && ::GetLastError() != ERROR_FILE_EXISTS)

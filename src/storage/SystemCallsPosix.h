@@ -1,5 +1,7 @@
 #pragma once
 
+#include "storage/TemporaryName.h"
+
 #include <sys/stat.h>
 #include <sys/types.h>
 
@@ -23,14 +25,5 @@ struct TSystemCalls {
     int (*Unlink)(int folder, const char* name);
     int (*SyncFolder)(int folder);
 };
-
-// The game's temporaries: this prefix, 16 lower-case hex digits, this suffix. A name
-// of this form in a save's folder is the game's own and may be removed by a save
-// when no process holds a lock on it.
-inline constexpr char TemporaryPrefix[] = ".goalvanta-";
-inline constexpr char TemporarySuffix[] = ".tmp";
-inline constexpr int TemporaryDigits = 16;
-
-bool IsTemporaryName(const char* name);
 
 } // namespace goalvanta

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "storage/TemporaryName.h"
+
 #include <windows.h>
 
 namespace goalvanta {
@@ -8,7 +10,7 @@ namespace goalvanta {
 // that a test can replace any one of them, for instance by one that fails with
 // ERROR_DISK_FULL. Paths are wide, as the system's own.
 struct TSystemCalls {
-    HANDLE (*Create)
+    HANDLE(*Create)
     (const wchar_t* path, DWORD access, DWORD share, DWORD disposition,
      DWORD flags); // CreateFileW
     DWORD (*Attributes)(const wchar_t* path);
@@ -19,14 +21,5 @@ struct TSystemCalls {
     BOOL (*Move)(const wchar_t* from, const wchar_t* to, DWORD flags); // MoveFileExW
     BOOL (*Delete)(const wchar_t* path);
 };
-
-// The game's temporaries: this prefix, 16 lower-case hex digits, this suffix. A name
-// of this form in a save's folder is the game's own and may be removed by a save
-// when no process has it open.
-inline constexpr char TemporaryPrefix[] = ".goalvanta-";
-inline constexpr char TemporarySuffix[] = ".tmp";
-inline constexpr int TemporaryDigits = 16;
-
-bool IsTemporaryName(const char* name);
 
 } // namespace goalvanta

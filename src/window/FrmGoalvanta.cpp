@@ -596,30 +596,29 @@ bool TFormGoalvanta::RunCommand(const std::function<void()>& body) {
     const int rosterDepth = FRosterUpdateDepth;
     const int waitDepth = FWaitDepth;
     ++FCommandDepth;
-    bool ok = true;
+    const char* failure = nullptr;
+    std::string message;
     try {
         body();
     } catch (const std::exception& error) {
-        ok = false;
+        message = error.what();
+        failure = message.c_str();
+    } catch (...) {
+        failure = "An unexpected error ended the command.";
+    }
+    if (failure != nullptr) {
         // Whatever the command had begun is ended before the user is told.
         while (FRosterUpdateDepth > rosterDepth)
             EndRosterUpdate();
         while (FWaitDepth > waitDepth)
             EndWaitCursor();
-        ShowCommandError(error.what());
-    } catch (...) {
-        ok = false;
-        while (FRosterUpdateDepth > rosterDepth)
-            EndRosterUpdate();
-        while (FWaitDepth > waitDepth)
-            EndWaitCursor();
-        ShowCommandError("An unexpected error ended the command.");
+        ShowCommandError(failure);
     }
     --FCommandDepth;
     UpdateActions();
     if (FCommandDepth == 0)
         ScheduleHandOvers();
-    return ok;
+    return failure == nullptr;
 }
 
 void TFormGoalvanta::ShowCommandError(const char* what) {
