@@ -100,6 +100,7 @@ private slots:
         const QByteArray save = Save();
         // "*.sav" belongs to SPSS data files; the slots must still be the game's.
         QTest::newRow("first slot") << "00savedata.sav" << save << true;
+        QTest::newRow("a middle slot") << "03savedata.sav" << save << true;
         QTest::newRow("last slot") << "09savedata.sav" << save << true;
         QTest::newRow("save under the game's extension") << "game.gvs" << save << true;
         QTest::newRow("save without extension") << "mygame" << save << true;

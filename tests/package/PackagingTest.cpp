@@ -2,75 +2,16 @@
 
 #include <QDir>
 #include <QFile>
-#include <QMimeDatabase>
-#include <QProcess>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <sys/stat.h>
 
 using namespace goalvanta;
 
-namespace {
-
-QByteArray SaveHeader() {
-    QByteArray header(126, '\0');
-    header.replace(0, 6, "Tovrin");
-    header.replace(20, 9, "Goalvanta");
-    header.replace(120, 4, "1.00");
-    return header;
-}
-
-void Write(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
-
-} // namespace
-
 class TPackagingTest : public QObject {
     Q_OBJECT
 
-private:
-    QTemporaryDir FData;  // a shared-mime-info tree with only the game's type added
-    QTemporaryDir FFiles; // the files to recognise
-
 private slots:
-    void initTestCase() {
-        // The desktop finds types under $XDG_DATA_DIRS/mime; build one from the type
-        // the package installs, before anything in this process reads the database.
-        const QString mime = FData.filePath("mime");
-        QVERIFY(QDir().mkpath(mime + "/packages"));
-        QVERIFY(QFile::copy(QStringLiteral(GOALVANTA_MIME_XML),
-                            mime + "/packages/example.goalvanta.Goalvanta.xml"));
-        QCOMPARE(QProcess::execute("update-mime-database", {mime}), 0);
-        qputenv("XDG_DATA_DIRS", (FData.path() + ":/usr/share").toLocal8Bit());
-        qputenv("XDG_DATA_HOME", FData.filePath("nothing").toLocal8Bit());
-    }
-
-    void recognisesSavesByTheirHeaderOrSlotName_data() {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<bool>("isSave");
-        const QByteArray save = SaveHeader() + QByteArray(60153 - 126, '\0');
-        QTest::newRow("save without extension") << "mygame" << save << true;
-        QTest::newRow("slot file") << "03savedata.sav" << save << true;
-        QTest::newRow("text file") << "notes.txt" << QByteArray("Tovrin wrote this\n") << false;
-        QByteArray otherVersion = save;
-        otherVersion.replace(120, 4, "2.00");
-        QTest::newRow("other version") << "other" << otherVersion << false;
-    }
-    void recognisesSavesByTheirHeaderOrSlotName() {
-        QFETCH(QString, name);
-        QFETCH(QByteArray, bytes);
-        QFETCH(bool, isSave);
-        const QString path = FFiles.filePath(name);
-        Write(path, bytes);
-        const QString type = QMimeDatabase().mimeTypeForFile(path).name();
-        QCOMPARE(type == "application/x-goalvanta-save", isSave);
-    }
-
     void slotsStayBesideAWritableProgram() {
         QTemporaryDir program, user;
         const std::string programPath = QFile::encodeName(program.path()).toStdString();

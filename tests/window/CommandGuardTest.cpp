@@ -225,7 +225,9 @@ private slots:
         QVERIFY(QGuiApplication::overrideCursor() == nullptr);
         QVERIFY(W().BLVPlayers()->viewport()->updatesEnabled());
         // The game is as the error left it, still unsaved, and it can be saved.
-        QCOMPARE(W().Game().Roster(), &Roster());
+        // The restart stopped at its message: money not yet taken, the run not over.
+        QCOMPARE(Me().FMoney, 999);
+        QVERIFY(!W().Game().Flags().GameOver);
         QVERIFY(W().Game().Flags().FreshGame);
         FPrompts->Files.push_back(File("after-error.sav"));
         W().FileSaveAsActExecute();
