@@ -93,7 +93,9 @@ mkdir -m 700 "$XDG_RUNTIME_DIR"
 export QT_LOGGING_RULES="goalvanta.instance.info=true"
 : > "$work/first.log" # there before the loop below reads it
 xvfb-run -a /usr/games/goalvanta "$save" > "$work/first.log" 2>&1 &
-for _ in $(seq 100); do grep -q "listening at" "$work/first.log" && break; sleep 0.2; done
+# The game listens before its window shows and opens its command line's file after:
+# wait for the load itself, not only for the server.
+for _ in $(seq 100); do grep -q "hand-over of \"$save\" loaded" "$work/first.log" && break; sleep 0.2; done
 grep -q "hand-over of \"$save\" loaded" "$work/first.log" || { cat "$work/first.log"; exit 1; }
 /usr/games/goalvanta "$save"   # a second start: hands the file over and ends with 0
 for _ in $(seq 50); do [ "$(grep -c "hand-over of \"$save\" loaded" "$work/first.log")" = 2 ] && break; sleep 0.2; done
