@@ -53,6 +53,10 @@ public:
             return {};
         case Qt::TextAlignmentRole:
             return ColumnAlignment(index.column());
+        case Qt::BackgroundRole:
+            if (row % 8 == 5)
+                return QBrush(QColor(255, 240, 200), Qt::Dense4Pattern);
+            return {};
         default:
             return {};
         }
@@ -140,6 +144,8 @@ private slots:
         QTest::newRow("as set up") << "";
         QTest::newRow("bold larger font") << "font";
         QTest::newRow("narrow columns") << "narrow";
+        QTest::newRow("columns narrower than the icon") << "tiny";
+        QTest::newRow("the view has the keyboard focus") << "focus";
         QTest::newRow("disabled") << "disabled";
         QTest::newRow("scrolled") << "scrolled";
         QTest::newRow("a style that draws texts its own way") << "style";
@@ -155,6 +161,14 @@ private slots:
         } else if (change == "narrow") {
             for (int column = 0; column < 3; ++column)
                 FView->header()->resizeSection(column, 45);
+        } else if (change == "tiny") {
+            for (int column = 0; column < 3; ++column)
+                FView->header()->resizeSection(column, 9);
+        } else if (change == "focus") {
+            FView->activateWindow();
+            FView->setFocus(Qt::TabFocusReason);
+            QVERIFY(QTest::qWaitForWindowActive(FView.get()));
+            QVERIFY(FView->hasFocus());
         } else if (change == "disabled") {
             FView->setEnabled(false);
         } else if (change == "scrolled") {
