@@ -314,6 +314,9 @@ private:
                 "double click on a shop row (investigate)",
                 [this, &item] {
                     AllHidden(FWindow.Game());
+                    // The panel shows the money set here, so that the purchase changes
+                    // it on the screen as it does for a user.
+                    FWindow.Run(TCommand::MainPlayerStateView);
                     FWindow.RefreshVisibleItems();
                     FocusShopRow(item);
                 },

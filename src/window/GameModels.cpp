@@ -115,9 +115,15 @@ void TMainPlayerModel::CreateRows() {
 void TMainPlayerModel::SetRows(const std::array<TMainPlayerView::TRow, 6>& rows) {
     if (FRows.size() != rows.size())
         return; // the rows come with the window's first activation
-    for (std::size_t i = 0; i < rows.size(); ++i)
+    // Only the values that changed are announced: the panel repaints just those
+    // cells (a purchase changes the money and nothing else).
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        if (FRows[i].Value == rows[i].Value)
+            continue;
         FRows[i].Value = rows[i].Value;
-    emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1), {Qt::DisplayRole});
+        const QModelIndex value = index(static_cast<int>(i), 1);
+        emit dataChanged(value, value, {Qt::DisplayRole, Qt::ToolTipRole});
+    }
 }
 
 QString TMainPlayerModel::Value(int row) const {

@@ -261,9 +261,15 @@ private slots:
         W().PageControl1()->setCurrentIndex(1);
         TTvListView& shop = *W().BLVShop();
         QVERIFY(QTest::qWaitForWindowExposed(&shop));
+        QSignalSpy panelChanges(W().MainPlayerModel(), &QAbstractItemModel::dataChanged);
         QTest::mouseDClick(shop.viewport(), Qt::LeftButton, {}, RowCentre(shop, 3)); // x2 weight
         QCOMPARE(Me().FOwnedWeights, std::uint16_t{0b11});
         QCOMPARE(Me().FMoney, 1100);
+        // Only the money's cell of the panel changed, and only it is announced.
+        QCOMPARE(panelChanges.size(), 1);
+        QCOMPARE(panelChanges[0][0].toModelIndex(), W().MainPlayerModel()->index(3, 1));
+        QCOMPARE(panelChanges[0][1].toModelIndex(), W().MainPlayerModel()->index(3, 1));
+        QCOMPARE(W().MainPlayerModel()->Value(3), QString("1,100 $"));
         QCOMPARE(W().ComboBoxWeight()->count(), 2);
         QCOMPARE(Cell(shop, 3, 0), QString("x4 weight"));
 
