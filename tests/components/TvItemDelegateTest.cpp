@@ -147,6 +147,7 @@ private slots:
         QTest::newRow("columns narrower than the icon") << "tiny";
         QTest::newRow("the view has the keyboard focus") << "focus";
         QTest::newRow("disabled") << "disabled";
+        QTest::newRow("alternating row colours") << "alternate";
         QTest::newRow("scrolled") << "scrolled";
         QTest::newRow("a style that draws texts its own way") << "style";
     }
@@ -169,6 +170,8 @@ private slots:
             FView->setFocus(Qt::TabFocusReason);
             QVERIFY(QTest::qWaitForWindowActive(FView.get()));
             QVERIFY(FView->hasFocus());
+        } else if (change == "alternate") {
+            FView->setAlternatingRowColors(true);
         } else if (change == "disabled") {
             FView->setEnabled(false);
         } else if (change == "scrolled") {
