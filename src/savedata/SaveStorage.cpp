@@ -1,5 +1,7 @@
 #include "savedata/SaveStorage.h"
 
+#include "savedata/PathBytes.h"
+
 #include <charconv>
 #include <cstdio>
 #include <filesystem>
@@ -20,7 +22,7 @@ fs::path TemporaryBeside(const fs::path& target) {
     // Appended piece by piece: GCC 12 warns falsely (-Wrestrict) about "." + string
     // in optimised builds.
     std::string name = ".";
-    name += target.filename().string();
+    name += BytesOfPath(target.filename());
     name += '.';
     name.append(digits, written.ptr);
     name += ".tmp";
@@ -29,7 +31,7 @@ fs::path TemporaryBeside(const fs::path& target) {
 
 bool WriteWhole(const fs::path& file, std::span<const std::uint8_t> bytes) {
     // "x": fail rather than open a file that already exists at the temporary name.
-    std::FILE* out = std::fopen(file.string().c_str(), "wbx");
+    std::FILE* out = std::fopen(BytesOfPath(file).c_str(), "wbx");
     if (out == nullptr)
         return false;
     bool ok = std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
@@ -42,7 +44,7 @@ bool WriteWhole(const fs::path& file, std::span<const std::uint8_t> bytes) {
 
 bool TStdSaveStorage::WriteFile(const std::string& path, std::span<const std::uint8_t> bytes) {
     std::error_code ec;
-    const fs::path target = fs::absolute(fs::path(path), ec);
+    const fs::path target = fs::absolute(PathFromBytes(path), ec);
     if (ec || target.filename().empty())
         return false;
     // Only a regular file is ever replaced: a folder, a device or a pipe in its place
@@ -73,7 +75,7 @@ bool TStdSaveStorage::WriteFile(const std::string& path, std::span<const std::ui
 std::optional<std::vector<std::uint8_t>> TStdSaveStorage::ReadFile(const std::string& path,
                                                                    std::size_t maxBytes) {
     std::error_code ec;
-    if (!fs::is_regular_file(fs::path(path), ec))
+    if (!fs::is_regular_file(PathFromBytes(path), ec))
         return std::nullopt;
     std::ifstream in(path, std::ios::binary);
     if (!in)

@@ -6,6 +6,7 @@
 #include "components/TvListView.h"
 #include "game/GameTables.h"
 #include "instance/SingleInstance.h"
+#include "savedata/PathBytes.h"
 #include "window/GameModels.h"
 #include "window/SaveFolder.h"
 
@@ -77,13 +78,13 @@ std::string Native(const QString& path) {
 
 bool IsFile(const std::string& path) {
     std::error_code error;
-    return !path.empty() && std::filesystem::is_regular_file(std::filesystem::path(path), error);
+    return !path.empty() && std::filesystem::is_regular_file(PathFromBytes(path), error);
 }
 
 std::string AbsoluteFolder(const std::string& folder) {
     std::error_code error;
     std::string absolute =
-        std::filesystem::absolute(std::filesystem::path(folder), error).lexically_normal().string();
+        BytesOfPath(std::filesystem::absolute(PathFromBytes(folder), error).lexically_normal());
     while (absolute.size() > 1 && absolute.back() == '/')
         absolute.pop_back();
     return absolute + "/";
@@ -544,8 +545,7 @@ bool TFormGoalvanta::SendTextByCopyData(const std::string& text, std::uint32_t c
     // A relative path means the folder the program was started in.
     std::error_code error;
     const std::string path =
-        text.empty() ? text
-                     : std::filesystem::absolute(std::filesystem::path(text), error).string();
+        text.empty() ? text : BytesOfPath(std::filesystem::absolute(PathFromBytes(text), error));
     const auto record = ParseHandOverRecord(ComposeHandOverRecord({code, path}));
     return record && WMCopyData(*record);
 }
@@ -752,9 +752,9 @@ void TFormGoalvanta::LoadData1Click(int slot) {
 void TFormGoalvanta::SaveData1Click(int slot) {
     // A folder that cannot be made is not reported here: the save then says so.
     std::error_code error;
-    std::filesystem::create_directories(std::filesystem::path(FSaveFolder), error);
+    std::filesystem::create_directories(PathFromBytes(FSaveFolder), error);
     const std::string path = FSaveFolder + Native(SlotFileName(slot));
-    if (std::filesystem::exists(std::filesystem::path(path), error) &&
+    if (std::filesystem::exists(PathFromBytes(path), error) &&
         FPrompts->Message(tr("Rewrite save file?"), tr("Confirmation"), TMessageIcon::Information,
                           TMessageButtons::OkCancel) != TMessageResult::Ok)
         return;

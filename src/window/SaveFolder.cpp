@@ -1,6 +1,7 @@
 #include "window/SaveFolder.h"
 
 #include "instance/InstancePlatform.h"
+#include "savedata/PathBytes.h"
 
 #include <QFile>
 #include <QStandardPaths>
@@ -18,7 +19,7 @@ std::string Joined(const std::string& folder, const char* name) {
 
 bool IsFolder(const std::string& path) {
     std::error_code error;
-    return std::filesystem::is_directory(std::filesystem::path(path), error);
+    return std::filesystem::is_directory(PathFromBytes(path), error);
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "game/GameTables.h"
 #include "instance/InstancePlatform.h"
 #include "instance/SingleInstance.h"
+#include "savedata/PathBytes.h"
 #include "window/ApplicationIcon.h"
 #include "window/FrmGoalvanta.h"
 #include "window/NativeHandOver.h"
@@ -32,8 +33,8 @@ std::string FirstArgument(int argc, char* argv[]) {
     if (argc < 2 || argv[1][0] == '\0')
         return {};
     std::error_code error;
-    const std::filesystem::path absolute = std::filesystem::absolute(argv[1], error);
-    return error ? std::string(argv[1]) : absolute.string();
+    const std::filesystem::path absolute = std::filesystem::absolute(PathFromBytes(argv[1]), error);
+    return error ? std::string(argv[1]) : BytesOfPath(absolute);
 }
 
 QString Shown(const std::string& path) {
