@@ -9,6 +9,7 @@
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QShowEvent>
 #include <algorithm>
 
 namespace goalvanta {
@@ -133,6 +134,18 @@ void TTvAboutBox::keyPressEvent(QKeyEvent* event) {
         return;
     }
     QDialog::keyPressEvent(event);
+}
+
+void TTvAboutBox::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    // Centred on its owner's window, frames included. The toolkit places a dialog by
+    // a guess of the window frame where the platform does not report it, which puts
+    // the box 10 and more pixels off; the frames are known by now.
+    if (event->spontaneous() || parentWidget() == nullptr)
+        return;
+    QRect frame = frameGeometry();
+    frame.moveCenter(parentWidget()->window()->frameGeometry().center());
+    move(frame.topLeft());
 }
 
 } // namespace goalvanta
