@@ -40,7 +40,14 @@ posix_only='SaveGameData\.FailedSaveKeepsTheOldFileAndTheUnsavedState'
 posix_only+='|SaveGameData\.SaveReplacesAnExistingFileAndKeepsItsMode'
 # Under Wine even the offscreen platform needs a display: the toolkit's event loop
 # and the hand-over receiver make (hidden) windows, which Wine creates through X.
-xvfb-run -a ctest --test-dir "$game" -j2 --output-on-failure --timeout 300 -E "$posix_only"
+if ! xvfb-run -a ctest --test-dir "$game" -j2 --output-on-failure --timeout 300 -E "$posix_only"; then
+    # The QtTest programs' reports, which Wine keeps from ctest's pipe.
+    while read -r name; do
+        report=$(find "$game/tests" -name "$name.txt" | head -1)
+        [ -n "$report" ] && { echo "--- $name:"; grep -v '^PASS ' "$report"; }
+    done < <(sed -n 's/^[0-9]*:\([^:]*\)$/\1/p' "$game/Testing/Temporary/LastTestsFailed.log")
+    exit 1
+fi
 
 [ "${1:-}" = unit ] && exit 0
 
