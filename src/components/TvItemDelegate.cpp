@@ -5,6 +5,7 @@
 #include <QIcon>
 #include <QPainter>
 #include <QStyle>
+#include <utility>
 
 namespace goalvanta {
 
@@ -47,37 +48,32 @@ const TTvItemDelegate::TPreparedText& TTvItemDelegate::Prepared(const QString& t
     return *it;
 }
 
-bool TTvItemDelegate::TCellLayout::Fits(const QStyleOptionViewItem& cell,
-                                        const QStyle& style) const {
-    return Style == &style && Widget == cell.widget && Size == cell.rect.size() &&
-           Features == cell.features && State == cell.state &&
-           DecorationSize == cell.decorationSize && DecorationPosition == cell.decorationPosition &&
-           DecorationAlignment == cell.decorationAlignment &&
-           DisplayAlignment == cell.displayAlignment && Direction == cell.direction &&
-           HasIcon == !cell.icon.isNull() && ViewItemPosition == cell.viewItemPosition &&
-           Font == cell.font;
+TTvItemDelegate::TLayoutKey TTvItemDelegate::TLayoutKey::Of(const QStyleOptionViewItem& cell,
+                                                            const QStyle& style) {
+    return {&style,
+            cell.widget,
+            cell.rect.size(),
+            cell.features,
+            cell.state,
+            cell.decorationSize,
+            cell.decorationPosition,
+            cell.decorationAlignment,
+            cell.displayAlignment,
+            cell.direction,
+            !cell.icon.isNull(),
+            cell.viewItemPosition,
+            cell.font};
 }
 
 const TTvItemDelegate::TCellLayout& TTvItemDelegate::Layout(const QStyleOptionViewItem& cell,
                                                             const QStyle& style) const {
+    TLayoutKey key = TLayoutKey::Of(cell, style);
     for (const TCellLayout& layout : FLayouts)
-        if (layout.Fits(cell, style))
+        if (layout.Key == key)
             return layout;
     TCellLayout& layout = FLayouts[FNextLayout];
     FNextLayout = (FNextLayout + 1) % FLayouts.size();
-    layout.Style = &style;
-    layout.Widget = cell.widget;
-    layout.Size = cell.rect.size();
-    layout.Features = cell.features;
-    layout.State = cell.state;
-    layout.DecorationSize = cell.decorationSize;
-    layout.DecorationPosition = cell.decorationPosition;
-    layout.DecorationAlignment = cell.decorationAlignment;
-    layout.DisplayAlignment = cell.displayAlignment;
-    layout.Direction = cell.direction;
-    layout.HasIcon = !cell.icon.isNull();
-    layout.ViewItemPosition = cell.viewItemPosition;
-    layout.Font = cell.font;
+    layout.Key = std::move(key);
     const QPoint corner = cell.rect.topLeft();
     layout.Text =
         style.subElementRect(QStyle::SE_ItemViewItemText, &cell, cell.widget).translated(-corner);
@@ -108,8 +104,8 @@ void TTvItemDelegate::paint(QPainter* painter, const QStyleOptionViewItem& optio
     const QString text = cell.text;
     cell.text.clear();
     const TCellLayout& layout = Layout(cell, *style);
-    const QRect textRect =
-        layout.Text.translated(cell.rect.topLeft()).adjusted(margin, 0, -margin, 0);
+    const QRect textArea = layout.Text.translated(cell.rect.topLeft());
+    const QRect textRect = textArea.adjusted(margin, 0, -margin, 0);
     const TPreparedText& prepared = Prepared(text, cell.font);
     const QSizeF size = prepared.Text.size();
     if (size.width() > textRect.width()) {
@@ -123,7 +119,7 @@ void TTvItemDelegate::paint(QPainter* painter, const QStyleOptionViewItem& optio
     if (cell.features.testFlag(QStyleOptionViewItem::HasCheckIndicator))
         style->drawControl(QStyle::CE_ItemViewItem, &cell, painter, widget);
     else
-        DrawPanelAndIcon(*painter, cell, *style, textRect.adjusted(-margin, 0, margin, 0),
+        DrawPanelAndIcon(*painter, cell, *style, textArea,
                          layout.Icon.translated(cell.rect.topLeft()));
 
     // The text as the style lays out one line: across the whole text rectangle,

@@ -38,10 +38,9 @@ private:
     // changes or it has grown past a few pages of distinct texts.
     const TPreparedText& Prepared(const QString& text, const QFont& font) const;
 
-    // Where the style puts a cell's text (with no text in the option) and its icon,
-    // relative to the cell's corner, with what that layout depends on. The same
-    // fields decide the style's own cache, less the cell's position.
-    struct TCellLayout {
+    // What the style's layout of a cell depends on: the fields that decide the
+    // style's own cache, less the cell's position.
+    struct TLayoutKey {
         const QStyle* Style = nullptr;
         const QWidget* Widget = nullptr;
         QSize Size;
@@ -54,9 +53,16 @@ private:
         bool HasIcon = false;
         QStyleOptionViewItem::ViewItemPosition ViewItemPosition = QStyleOptionViewItem::Invalid;
         QFont Font;
-        QRect Text, Icon;
 
-        bool Fits(const QStyleOptionViewItem& cell, const QStyle& style) const;
+        static TLayoutKey Of(const QStyleOptionViewItem& cell, const QStyle& style);
+        bool operator==(const TLayoutKey&) const = default;
+    };
+
+    // Where the style puts a cell's text (with no text in the option) and its icon,
+    // relative to the cell's corner.
+    struct TCellLayout {
+        TLayoutKey Key;
+        QRect Text, Icon;
     };
 
     // The layout of `cell`, from the last few the style worked out: a list's

@@ -596,29 +596,27 @@ bool TFormGoalvanta::RunCommand(const std::function<void()>& body) {
     const int rosterDepth = FRosterUpdateDepth;
     const int waitDepth = FWaitDepth;
     ++FCommandDepth;
-    const char* failure = nullptr;
-    std::string message;
+    std::optional<std::string> failure;
     try {
         body();
     } catch (const std::exception& error) {
-        message = error.what();
-        failure = message.c_str();
+        failure = error.what();
     } catch (...) {
         failure = "An unexpected error ended the command.";
     }
-    if (failure != nullptr) {
+    if (failure) {
         // Whatever the command had begun is ended before the user is told.
         while (FRosterUpdateDepth > rosterDepth)
             EndRosterUpdate();
         while (FWaitDepth > waitDepth)
             EndWaitCursor();
-        ShowCommandError(failure);
+        ShowCommandError(failure->c_str());
     }
     --FCommandDepth;
     UpdateActions();
     if (FCommandDepth == 0)
         ScheduleHandOvers();
-    return failure == nullptr;
+    return !failure;
 }
 
 void TFormGoalvanta::ShowCommandError(const char* what) {
